@@ -1,0 +1,2 @@
+// placeholder, replaced by the control library work
+#include "controls/icon_button.h"

@@ -1,0 +1,2 @@
+// placeholder, replaced by the command-line work
+#include "engine/command_line.h"

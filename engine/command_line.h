@@ -1,0 +1,48 @@
+// The encoder tool's command lines: conversion (fixed and custom profiles) and probe, with the
+// output path and title derived from the source path.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace engine {
+
+// A command as a list of arguments, so that a path with blanks stays one argument.
+// args[0] is the tool, kEncoderPath.
+struct CommandLine {
+    std::vector<std::string> args;
+
+    // The arguments joined by single blanks.
+    std::string Text() const;
+};
+
+// The output profile list, index 0 first.
+inline constexpr int kProfileCount = 7;
+inline constexpr int kCustomProfile = 0;
+extern const char* const kProfileNames[kProfileCount];
+
+// The file name of `source` without its extension: the characters after the last "/" and
+// before the last "." of the name. A name without "." keeps all of it.
+std::string TitleOf(const std::string& source);
+
+// The title with ".flv" appended.
+std::string OutputFileNameOf(const std::string& source);
+
+// `folder`, "/", the output file name. The separator is always added.
+std::string OutputPathOf(const std::string& source, const std::string& folder);
+
+// The conversion command of a fixed profile (1 to 6; any other index but 0 uses profile 6).
+CommandLine BuildFixedCommand(const std::string& source, const std::string& folder,
+                              int profileIndex);
+
+// The conversion command of the custom profile; reads the settings file on every call.
+CommandLine BuildCustomCommand(std::string source, std::string outputPath);
+
+// The conversion command for `profileIndex` (0 custom, else fixed).
+CommandLine BuildConvertCommand(const std::string& source, const std::string& folder,
+                                int profileIndex);
+
+// The probe command: the tool, "-i", the source.
+CommandLine BuildProbeCommand(const std::string& source);
+
+}  // namespace engine

@@ -1,0 +1,57 @@
+// vantrel.ini: where it lives, its section and keys, and reading and writing one value.
+// Nothing is cached: every read goes to the file, every write goes to it at once.
+#pragma once
+
+#include <string>
+
+namespace settings {
+
+inline constexpr char kFileName[] = "vantrel.ini";
+inline constexpr char kSection[] = "Settings";
+
+inline constexpr char kOutPath[] = "Out Path";
+inline constexpr char kFormat[] = "Format";
+inline constexpr char kResolution[] = "Resolution";
+inline constexpr char kFrameRate[] = "FrameRate";
+inline constexpr char kEncoder[] = "Encoder";
+inline constexpr char kBitRate[] = "BitRate";
+inline constexpr char kSampleRate[] = "SampleRate";
+inline constexpr char kChannel[] = "Channel";
+inline constexpr char kAudioEncoder[] = "AudioEncoder";
+inline constexpr char kAudioBitRate[] = "AudioBitRate";
+
+// Values are read through a buffer of this size, so at most kValueBufferSize - 1 characters
+// of a value are seen.
+inline constexpr int kValueBufferSize = 260;
+
+// $XDG_CONFIG_HOME/vantrel/vantrel.ini (default ~/.config/vantrel/vantrel.ini).
+std::string SettingsFilePath();
+
+// The output folder shown when "Out Path" is absent.
+std::string DefaultOutPath();
+// The folder that replaces an "Out Path" that neither exists nor can be created; this one
+// is written back to the file.
+std::string FallbackOutPath();
+
+// The key's value in section "Settings", or `defaultValue` when the file, section or key is
+// absent. Cut to kValueBufferSize - 1 characters.
+std::string ReadText(const std::string& key, const std::string& defaultValue);
+
+// The key's value turned into an integer by the standard text-to-integer conversion, or
+// `defaultValue` when absent.
+int ReadInt(const std::string& key, int defaultValue);
+
+// Sets the key's value in section "Settings". False (with `error` filled) when the file
+// could not be written; the old file is then left as it was.
+bool WriteText(const std::string& key, const std::string& value, std::string* error = nullptr);
+
+// The standard text-to-integer conversion: leading blanks, an optional sign, then digits up
+// to the first non-digit; text that does not begin with a number is 0.
+int TextToInt(const std::string& text);
+
+// The start-up check of the output folder: `outPath` as read from "Out Path". Returns the
+// text the output folder field shows afterwards: `outPath` when it exists or could be created,
+// else the fall-back folder, which is created and written to "Out Path".
+std::string EnsureOutputFolder(const std::string& outPath);
+
+}  // namespace settings
