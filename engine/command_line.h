@@ -22,7 +22,8 @@ inline constexpr int kCustomProfile = 0;
 extern const char* const kProfileNames[kProfileCount];
 
 // The file name of `source` without its extension: the characters after the last "/" and
-// before the last "." of the name. A name without "." keeps all of it.
+// before the last "." of the name. A name without "." keeps all of it, and so does a name
+// whose only "." is its first character (".avi"), so the title is never empty.
 std::string TitleOf(const std::string& source);
 
 // The title with ".flv" appended.
