@@ -1,0 +1,309 @@
+// The adapter program, bin/DLL/ffmpeg, run as a child process: with a fake FFmpeg for its
+// arguments, output, exit status and signals, and with the real FFmpeg end to end.
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "child_run.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using testing_support::Finished;
+using testing_support::ReadFor;
+using testing_support::RunProgram;
+using testing_support::ScopedEnv;
+using testing_support::Started;
+using testing_support::StartProgram;
+using testing_support::TempFolder;
+using testing_support::WaitForExit;
+
+const std::string kAdapter = VANTREL_BIN_DIR "/DLL/ffmpeg";
+const std::string kFake = FAKE_FFMPEG_PATH;
+constexpr char kNotFound[] = "vantrel: FFmpeg not found; install ffmpeg or set VANTREL_FFMPEG";
+
+std::vector<std::string> Adapter(std::vector<std::string> args) {
+    args.insert(args.begin(), kAdapter);
+    return args;
+}
+
+// The pid the fake FFmpeg wrote to `file`, waiting up to 10 s for it; -1 if it never did.
+pid_t WaitForPidFile(const std::string& file) {
+    for (int i = 0; i < 2000; ++i) {
+        std::ifstream in(file);
+        int pid = 0;
+        if (in >> pid)
+            return pid;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return -1;
+}
+
+bool Gone(pid_t pid) {
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// The adapter with the fake FFmpeg named by VANTREL_FFMPEG.
+class AdapterWithFake : public ::testing::Test {
+protected:
+    TempFolder temp_;
+    ScopedEnv ffmpeg_{"VANTREL_FFMPEG", kFake};
+};
+
+TEST_F(AdapterWithFake, HandsFfmpegTheTranslatedArgumentsAfterNostdin) {
+    const Finished run = RunProgram(Adapter({"-y",
+                                             "-i",
+                                             "/in/my clip.avi",
+                                             "-title",
+                                             "my clip",
+                                             "-acodec",
+                                             "mp3",
+                                             "-ac",
+                                             "2",
+                                             "-ar",
+                                             "22050",
+                                             "-ab",
+                                             "96",
+                                             "-s",
+                                             "320x240",
+                                             "-r",
+                                             "20",
+                                             "-b",
+                                             "256",
+                                             "-f",
+                                             "flv",
+                                             "/out/my clip.flv"}));
+    EXPECT_EQ(run.status, 0);
+    const std::string expected =
+        "arg[1]=-nostdin\narg[2]=-y\narg[3]=-i\narg[4]=/in/my clip.avi\narg[5]=-metadata\n"
+        "arg[6]=title=my clip\narg[7]=-c:a\narg[8]=libmp3lame\narg[9]=-ac\narg[10]=2\n"
+        "arg[11]=-ar\narg[12]=22050\narg[13]=-b:a\narg[14]=96k\narg[15]=-s\narg[16]=320x240\n"
+        "arg[17]=-r\narg[18]=20\narg[19]=-b:v\narg[20]=256k\narg[21]=-f\narg[22]=flv\n"
+        "arg[23]=/out/my clip.flv\n";
+    EXPECT_EQ(run.output.substr(0, expected.size()), expected);
+}
+
+TEST_F(AdapterWithFake, ProbeLine) {
+    const Finished run = RunProgram(Adapter({"-i", "/in/clip.avi"}));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output.rfind("arg[1]=-nostdin\narg[2]=-i\narg[3]=/in/clip.avi\nframe=", 0), 0u)
+        << run.output;
+}
+
+TEST_F(AdapterWithFake, PassesBothOutputStreamsOnWithKiBAsKiloBytes) {
+    const Finished run = RunProgram(Adapter({}));
+    EXPECT_EQ(run.output,
+              "arg[1]=-nostdin\n"
+              "frame=   21 size=     256kB time=00:00:01.05 from MyKiBook.avi\n");
+}
+
+TEST_F(AdapterWithFake, RewritesKiBThatArrivesInPieces) {
+    ScopedEnv split("FAKE_FFMPEG_SPLIT", "1");
+    const Finished run = RunProgram(Adapter({}));
+    EXPECT_NE(run.output.find("size=      12kB time=00:00:02.00\n"), std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("12K"), std::string::npos) << run.output;
+}
+
+TEST_F(AdapterWithFake, ForwardsOutputWithoutWaitingForTheEnd) {
+    ScopedEnv sleep("FAKE_FFMPEG_SLEEP", "30");
+    const Started started = StartProgram(Adapter({}));
+    ASSERT_GT(started.pid, 0);
+    const std::string early = ReadFor(started.output, 5000);
+    EXPECT_NE(early.find("size=     256kB"), std::string::npos) << early;
+    ::kill(started.pid, SIGTERM);
+    EXPECT_EQ(WaitForExit(started.pid, 10000), 128 + SIGTERM);
+    ::close(started.output);
+}
+
+TEST_F(AdapterWithFake, ExitStatusIsFfmpegs) {
+    for (const char* code : {"0", "1", "3", "255"}) {
+        SCOPED_TRACE(code);
+        ScopedEnv exit("FAKE_FFMPEG_EXIT", code);
+        EXPECT_EQ(RunProgram(Adapter({"-i", "x"})).status, std::atoi(code));
+    }
+}
+
+TEST_F(AdapterWithFake, FfmpegKilledBySignalGives128PlusSignal) {
+    ScopedEnv signal("FAKE_FFMPEG_SIGNAL", "9");
+    EXPECT_EQ(RunProgram(Adapter({})).status, 128 + SIGKILL);
+}
+
+TEST_F(AdapterWithFake, SigtermToTheAdapterEndsFfmpeg) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const std::string pidFile = temp_ / ("fake" + std::to_string(signal) + ".pid");
+        ScopedEnv sleep("FAKE_FFMPEG_SLEEP", "30");
+        ScopedEnv pid("FAKE_FFMPEG_PIDFILE", pidFile);
+        const Started started = StartProgram(Adapter({"-i", "x"}));
+        ASSERT_GT(started.pid, 0);
+        const pid_t fake = WaitForPidFile(pidFile);
+        ASSERT_GT(fake, 0);
+        ::kill(started.pid, signal);
+        // The adapter waits for FFmpeg, so once it has ended FFmpeg is gone and reaped.
+        EXPECT_EQ(WaitForExit(started.pid, 10000), 128 + signal);
+        EXPECT_TRUE(Gone(fake));
+        ::close(started.output);
+    }
+}
+
+// Orphans are handed to us instead of init, so that we can see how they ended.
+class SubreaperScope {
+public:
+    SubreaperScope() { ::prctl(PR_SET_CHILD_SUBREAPER, 1); }
+    ~SubreaperScope() { ::prctl(PR_SET_CHILD_SUBREAPER, 0); }
+};
+
+TEST_F(AdapterWithFake, FfmpegEndsWhenTheAdapterIsKilled) {
+    SubreaperScope subreaper;
+    const std::string pidFile = temp_ / "fake.pid";
+    ScopedEnv sleep("FAKE_FFMPEG_SLEEP", "30");
+    ScopedEnv pid("FAKE_FFMPEG_PIDFILE", pidFile);
+    const Started started = StartProgram(Adapter({}));
+    ASSERT_GT(started.pid, 0);
+    const pid_t fake = WaitForPidFile(pidFile);
+    ASSERT_GT(fake, 0);
+    ::kill(started.pid, SIGKILL);
+    EXPECT_EQ(WaitForExit(started.pid, 10000), 128 + SIGKILL);
+    EXPECT_EQ(WaitForExit(fake, 10000), 128 + SIGTERM);
+    ::close(started.output);
+}
+
+TEST_F(AdapterWithFake, FfmpegEndsWhenTheAdaptersParentDies) {
+    SubreaperScope subreaper;
+    const std::string pidFile = temp_ / "fake.pid";
+    const std::string adapterPidFile = temp_ / "adapter.pid";
+    ScopedEnv sleep("FAKE_FFMPEG_SLEEP", "30");
+    ScopedEnv pid("FAKE_FFMPEG_PIDFILE", pidFile);
+    // A parent of the adapter that dies once FFmpeg runs.
+    const pid_t parent = ::fork();
+    if (parent == 0) {
+        const Started started = StartProgram(Adapter({}));
+        std::ofstream(adapterPidFile) << started.pid << "\n";
+        WaitForPidFile(pidFile);
+        ::_exit(0);
+    }
+    ASSERT_GT(parent, 0);
+    EXPECT_EQ(WaitForExit(parent, 10000), 0);
+    const pid_t adapter = WaitForPidFile(adapterPidFile);
+    const pid_t fake = WaitForPidFile(pidFile);
+    ASSERT_GT(adapter, 0);
+    ASSERT_GT(fake, 0);
+    EXPECT_EQ(WaitForExit(adapter, 10000), 128 + SIGTERM);
+    EXPECT_TRUE(Gone(fake));
+}
+
+// Finding FFmpeg without VANTREL_FFMPEG.
+class AdapterOnPath : public ::testing::Test {
+protected:
+    TempFolder temp_;
+    ScopedEnv ffmpeg_{"VANTREL_FFMPEG", ""};
+    ScopedEnv path_{"PATH", temp_ / "empty" + ":" + temp_ / "bin"};
+    void Link(const std::string& target) {
+        std::filesystem::create_directories(temp_ / "bin");
+        std::filesystem::create_symlink(target, temp_ / "bin/ffmpeg");
+    }
+};
+
+TEST_F(AdapterOnPath, MissingFfmpegGives127AndAClearMessage) {
+    const Finished run = RunProgram(Adapter({"-i", "/in/clip.avi"}));
+    EXPECT_EQ(run.status, 127);
+    EXPECT_EQ(run.output, std::string(kNotFound) + "\n");
+}
+
+TEST_F(AdapterOnPath, FindsFfmpegOnPath) {
+    Link(kFake);
+    const Finished run = RunProgram(Adapter({"-i", "x"}));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output.rfind("arg[1]=-nostdin\narg[2]=-i\narg[3]=x\n", 0), 0u) << run.output;
+}
+
+TEST_F(AdapterOnPath, NeverRunsItselfAsFfmpeg) {
+    Link(kAdapter);
+    const Finished run = RunProgram(Adapter({"-i", "x"}), 10000);
+    EXPECT_EQ(run.status, 127);
+    EXPECT_EQ(run.output, std::string(kNotFound) + "\n");
+}
+
+TEST_F(AdapterOnPath, AnotherCopyOfTheAdapterIsNotTakenForFfmpeg) {
+    std::filesystem::create_directories(temp_ / "bin");
+    std::filesystem::copy_file(kAdapter, temp_ / "bin/ffmpeg");
+    const Finished run = RunProgram(Adapter({"-i", "x"}), 10000);
+    EXPECT_EQ(run.status, 127);
+    EXPECT_NE(run.output.find("another Vantrel adapter"), std::string::npos) << run.output;
+}
+
+TEST_F(AdapterOnPath, VantrelFfmpegNamingNoProgramGives127) {
+    ScopedEnv named("VANTREL_FFMPEG", temp_ / "nowhere/ffmpeg");
+    const Finished run = RunProgram(Adapter({"-i", "x"}));
+    EXPECT_EQ(run.status, 127);
+    EXPECT_NE(run.output.find("VANTREL_FFMPEG"), std::string::npos) << run.output;
+}
+
+// The real FFmpeg, reached through the adapter with Vantrel's legacy command lines.
+std::string FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path != nullptr ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+        const std::size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string candidate = folders.substr(start, end - start) + "/" + name;
+        if (end > start && ::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+TEST(AdapterEndToEnd, ConvertsWithTheLegacyProfileLineAndProbes) {
+    const std::string ffmpeg = FindOnPath("ffmpeg");
+    const std::string ffprobe = FindOnPath("ffprobe");
+    if (ffmpeg.empty() || ffprobe.empty())
+        GTEST_SKIP() << "ffmpeg or ffprobe is not installed";
+    TempFolder temp;
+    ScopedEnv named("VANTREL_FFMPEG", ffmpeg);
+    const std::string source = temp / "in clip.avi";
+    const Finished made =
+        RunProgram({ffmpeg, "-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                    "testsrc=size=320x240:rate=25", "-f", "lavfi", "-i", "sine", "-t", "1", source},
+                   60000);
+    ASSERT_EQ(made.status, 0) << made.output;
+
+    const std::string output = temp.Path() + "/in clip.flv";
+    const Finished run =
+        RunProgram(Adapter({"-y", "-i",  source,  "-title", "in clip", "-acodec", "mp3",     "-ac",
+                            "2",  "-ar", "22050", "-ab",    "96",      "-s",      "320x240", "-r",
+                            "20", "-b",  "256",   "-f",     "flv",     output}),
+                   60000);
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("Duration: 00:00:01.0"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("size="), std::string::npos) << run.output;
+
+    const Finished probe = RunProgram(
+        {ffprobe, "-v", "error", "-show_entries",
+         "stream=codec_type,codec_name,width,height,r_frame_rate,sample_rate,channels:format="
+         "format_name:format_tags=title",
+         "-of", "default=noprint_wrappers=1", output});
+    ASSERT_EQ(probe.status, 0) << probe.output;
+    for (const char* line : {"format_name=flv\n", "TAG:title=in clip\n", "codec_name=flv1\n",
+                             "width=320\n", "height=240\n", "r_frame_rate=20/1\n",
+                             "codec_name=mp3\n", "sample_rate=22050\n", "channels=2\n"}) {
+        EXPECT_NE(probe.output.find(line), std::string::npos) << line << probe.output;
+    }
+
+    // The probe line: FFmpeg describes the input (and fails for want of an output).
+    const Finished described = RunProgram(Adapter({"-i", source}));
+    EXPECT_NE(described.output.find("Duration: 00:00:01.0"), std::string::npos) << described.output;
+    EXPECT_NE(described.status, 0);
+}
+
+}  // namespace

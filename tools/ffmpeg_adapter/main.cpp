@@ -1,0 +1,51 @@
+// DLL/ffmpeg: accepts Vantrel's legacy encoder command lines (conversion and probe) and runs
+// the installed FFmpeg with today's syntax, passing its output and exit status back.
+#include <signal.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tools/ffmpeg_adapter/locate_posix.h"
+#include "tools/ffmpeg_adapter/relay_posix.h"
+#include "tools/ffmpeg_adapter/translate.h"
+
+namespace {
+
+// When the program that started us dies, we get SIGTERM and pass it on to FFmpeg.
+void EndWithParent() {
+#ifdef __linux__
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        std::exit(128 + SIGTERM);
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace ffmpeg_adapter;
+    if (std::getenv(kNestedMarker) != nullptr) {
+        std::fprintf(stderr,
+                     "vantrel: the FFmpeg found is another Vantrel adapter; install ffmpeg or set "
+                     "VANTREL_FFMPEG\n");
+        return 127;
+    }
+    EndWithParent();
+
+    std::string problem;
+    const auto ffmpeg = LocateFfmpeg(&problem);
+    if (!ffmpeg) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+        return 127;
+    }
+    ::setenv(kNestedMarker, "1", 1);
+    return RunAndRelay(*ffmpeg,
+                       TranslateArguments(std::vector<std::string>(argv + 1, argv + argc)));
+}
