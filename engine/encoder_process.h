@@ -39,11 +39,15 @@ public:
     };
 
     EncoderProcess();
-    ~EncoderProcess();  // finishes a run that is still open
+    // Kills a run that is still open at once (no waits) and reaps it; call Finish first to give
+    // the tool its two waits.
+    ~EncoderProcess();
     EncoderProcess(const EncoderProcess&) = delete;
     EncoderProcess& operator=(const EncoderProcess&) = delete;
 
     // Starts the tool without a shell. A relative args[0] is resolved against `toolFolder`.
+    // A run that is still open is killed first, as by the destructor. When a pipe cannot be
+    // created the tool is not started at all.
     StartStatus Start(const CommandLine& command, const std::string& toolFolder);
 
     // Waits at most `pauseMs` for output, then reads at most `chunkSize` bytes. Output that is

@@ -1,0 +1,54 @@
+// Questions the process tests ask about other processes: is it still alive, was our child
+// reaped, and the pid a fake encoder wrote down.
+#pragma once
+
+#include <errno.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <fstream>
+#include <string>
+#include <thread>
+
+namespace testing_support {
+
+// True while `pid` exists and is not a zombie (a zombie has ended; only its parent's wait is
+// missing).
+inline bool IsAlive(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    if (!std::getline(stat, text))
+        return false;
+    const std::size_t close = text.rfind(')');
+    return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z' &&
+           text[close + 2] != 'X';
+}
+
+// Waits up to two seconds for `pid` to end; true when it has.
+inline bool EndsSoon(pid_t pid) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (IsAlive(pid)) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// True when `pid`, a child of this process, has already been reaped: it can be waited for no
+// more. (A zombie would be reaped by this call and give false.)
+inline bool WasReaped(pid_t pid) {
+    int status = 0;
+    return ::waitpid(pid, &status, WNOHANG) == -1 && errno == ECHILD;
+}
+
+// The first number in `path` (a pid file the fake encoder wrote), or -1.
+inline pid_t PidFromFile(const std::string& path) {
+    std::ifstream in(path);
+    long pid = -1;
+    in >> pid;
+    return static_cast<pid_t>(pid);
+}
+
+}  // namespace testing_support
