@@ -1,0 +1,33 @@
+// The private-profile functions on INI files: read a value as text or as an integer, write
+// one value. Each call reads the file afresh and keeps no state, so calls from different
+// threads may overlap; a write replaces the file atomically, so a reader sees either the
+// old or the new file, never a half-written one.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// The value of `key` in `section` of `file`, or `defaultValue` (less its trailing spaces)
+// when the file, the section or the key is absent. Either is cut as a character buffer of
+// `bufferSize` bytes would cut it (at most bufferSize - 1 bytes). `section` and `key` lose
+// leading and trailing spaces.
+std::string ReadProfileText(const std::string& file, const std::string& section,
+                            const std::string& key, const std::string& defaultValue,
+                            std::size_t bufferSize);
+
+// The value turned into an integer by the standard text-to-integer conversion, or
+// `defaultValue` when the file, the section or the key is absent or the value is empty.
+int ReadProfileInt(const std::string& file, const std::string& section, const std::string& key,
+                   int defaultValue);
+
+// Sets `key` in `section` of `file` to `value`, creating the file (and its folder), the
+// section and the key as needed; every other line stays as it is. `section` and `key` lose
+// leading and trailing spaces. False, with `error` (when given) saying why, when the
+// arguments would break the file's structure or the file cannot be read or replaced; the
+// file is then unchanged.
+bool WriteProfileText(const std::string& file, const std::string& section, const std::string& key,
+                      const std::string& value, std::string* error = nullptr);
+
+}  // namespace platform

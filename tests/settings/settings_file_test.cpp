@@ -1,0 +1,139 @@
+// vantrel.ini: where it lives, its "Settings" section, and the start-up output folder check.
+#include "settings/settings_file.h"
+
+#include "support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using testing_support::ReadFile;
+using testing_support::ScopedEnv;
+using testing_support::TempFolder;
+using testing_support::WriteFile;
+
+namespace fs = std::filesystem;
+
+// A private home and configuration folder for each test.
+class SettingsFileTest : public ::testing::Test {
+protected:
+    std::string Ini() const { return config_ / "vantrel/vantrel.ini"; }
+    std::string Home() const { return home_.Path(); }
+    std::string Fallback() const { return home_ / "ZedovAvizevare"; }
+
+    TempFolder home_;
+    TempFolder config_;
+    ScopedEnv homeEnv_{"HOME", home_.Path()};
+    ScopedEnv configEnv_{"XDG_CONFIG_HOME", config_.Path()};
+};
+
+TEST_F(SettingsFileTest, PathsFollowTheEnvironmentOnEveryCall) {
+    EXPECT_EQ(settings::SettingsFilePath(), Ini());
+    EXPECT_EQ(settings::DefaultOutPath(), Home() + "/ZedovAvizevare");
+    EXPECT_EQ(settings::FallbackOutPath(), Home() + "/ZedovAvizevare");
+
+    TempFolder other;
+    ScopedEnv moved("XDG_CONFIG_HOME", other.Path());
+    EXPECT_EQ(settings::SettingsFilePath(), other / "vantrel/vantrel.ini");
+    ASSERT_TRUE(settings::WriteText(settings::kFormat, "2"));
+    EXPECT_TRUE(fs::exists(other / "vantrel/vantrel.ini"));
+    EXPECT_FALSE(fs::exists(Ini()));
+}
+
+TEST_F(SettingsFileTest, FirstStartReadsDefaultsAndCreatesNoFile) {
+    EXPECT_EQ(settings::ReadText(settings::kOutPath, settings::DefaultOutPath()),
+              Home() + "/ZedovAvizevare");
+    EXPECT_EQ(settings::ReadInt(settings::kFormat, 0), 0);
+    EXPECT_EQ(settings::ReadText(settings::kResolution, "1"), "1");
+    EXPECT_FALSE(fs::exists(Ini()));
+}
+
+TEST_F(SettingsFileTest, ReadsAndWritesTheSettingsSectionOnly) {
+    WriteFile(Ini(),
+              "[Other]\r\nFormat=6\r\nOut Path=/elsewhere\r\n"
+              "[settings]\r\nformat=3\r\nOut Path=/videos\r\nResolution=abc\r\n"
+              "Channel=" +
+                  std::string(300, '7') + "\r\n");
+    EXPECT_EQ(settings::ReadInt(settings::kFormat, 0), 3);
+    EXPECT_EQ(settings::ReadText(settings::kOutPath, "d"), "/videos");
+    EXPECT_EQ(settings::TextToInt(settings::ReadText(settings::kResolution, "1")), 0);
+    EXPECT_EQ(settings::ReadText(settings::kChannel, "1"), std::string(259, '7'));
+
+    ASSERT_TRUE(settings::WriteText(settings::kFormat, "-1"));
+    // Seen at once by the next read: nothing is cached.
+    EXPECT_EQ(settings::ReadInt(settings::kFormat, 0), -1);
+    EXPECT_EQ(ReadFile(Ini()),
+              "[Other]\r\nFormat=6\r\nOut Path=/elsewhere\r\n"
+              "[settings]\r\nformat=-1\r\nOut Path=/videos\r\nResolution=abc\r\n"
+              "Channel=" +
+                  std::string(300, '7') + "\r\n");
+}
+
+TEST_F(SettingsFileTest, TextToIntIsTheStandardConversion) {
+    EXPECT_EQ(settings::TextToInt("abc"), 0);
+    EXPECT_EQ(settings::TextToInt(" 12x"), 12);
+    EXPECT_EQ(settings::TextToInt("-1"), -1);
+    EXPECT_EQ(settings::TextToInt(""), 0);
+    EXPECT_EQ(settings::TextToInt("   1234kB"), 1234);
+}
+
+TEST_F(SettingsFileTest, WriteTextReportsAFileThatCannotBeReplaced) {
+    fs::create_directories(Ini());  // a folder where the file should be
+    std::string error;
+    EXPECT_FALSE(settings::WriteText(settings::kFormat, "1", &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(fs::is_directory(Ini()));
+}
+
+// --- Start-up output folder check ---
+
+TEST_F(SettingsFileTest, KeepsAnExistingFolderWithoutWriting) {
+    const std::string videos = Home() + "/Videos";
+    fs::create_directory(videos);
+    EXPECT_EQ(settings::EnsureOutputFolder(videos), videos);
+    EXPECT_EQ(settings::EnsureOutputFolder(videos + "/"), videos + "/");
+    EXPECT_FALSE(fs::exists(Ini()));
+    EXPECT_FALSE(fs::exists(Fallback()));
+}
+
+TEST_F(SettingsFileTest, CreatesAMissingFolderWhoseParentExistsWithoutWriting) {
+    const std::string out = settings::DefaultOutPath();
+    EXPECT_EQ(settings::EnsureOutputFolder(out), out);
+    EXPECT_TRUE(fs::is_directory(out));
+    EXPECT_FALSE(fs::exists(Ini()));
+}
+
+TEST_F(SettingsFileTest, FallsBackAndRemembersWhenTheFolderCannotBeCreated) {
+    WriteFile(Ini(), "[Settings]\r\nOut Path=" + Home() + "/gone/deeper\r\nFormat=2\r\n");
+    EXPECT_EQ(settings::EnsureOutputFolder(Home() + "/gone/deeper"), Fallback());
+    EXPECT_TRUE(fs::is_directory(Fallback()));
+    EXPECT_FALSE(fs::exists(Home() + "/gone"));  // parents are not created
+    EXPECT_EQ(ReadFile(Ini()), "[Settings]\r\nOut Path=" + Fallback() + "\r\nFormat=2\r\n");
+}
+
+TEST_F(SettingsFileTest, FallsBackForAnEmptyPath) {
+    EXPECT_EQ(settings::EnsureOutputFolder(""), Fallback());
+    EXPECT_TRUE(fs::is_directory(Fallback()));
+    EXPECT_EQ(settings::ReadText(settings::kOutPath, "d"), Fallback());
+}
+
+TEST_F(SettingsFileTest, FallsBackWhenAFileStandsWhereTheFolderShouldBe) {
+    const std::string notAFolder = Home() + "/clip.flv";
+    WriteFile(notAFolder, "video");
+    EXPECT_EQ(settings::EnsureOutputFolder(notAFolder), Fallback());
+    EXPECT_EQ(ReadFile(notAFolder), "video");
+    EXPECT_EQ(settings::ReadText(settings::kOutPath, "d"), Fallback());
+}
+
+TEST_F(SettingsFileTest, FallsBackWhenHomeLacksTheFallbackFolderParents) {
+    // The fall-back folder is created with its parents.
+    TempFolder other;
+    ScopedEnv home("HOME", other / "new/home");
+    EXPECT_EQ(settings::EnsureOutputFolder(""), other / "new/home/ZedovAvizevare");
+    EXPECT_TRUE(fs::is_directory(other / "new/home/ZedovAvizevare"));
+}
+
+}  // namespace
