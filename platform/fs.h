@@ -38,8 +38,9 @@ std::optional<std::string> ReadFile(const std::string& path);
 
 // Replaces a file with `content` atomically: a temporary file in the same folder is written,
 // flushed and renamed over the target, so readers see either the old or the new content.
-// The folder is created when missing. On failure the old file is untouched and `error`
-// (when given) says why.
+// The folder is created when missing; when `path` is a symbolic link, the file it points to
+// is replaced and the link kept. On failure the old file is untouched and `error` (when given)
+// says why.
 bool ReplaceFileAtomically(const std::string& path, const std::string& content,
                            std::string* error = nullptr);
 

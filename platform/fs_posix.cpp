@@ -88,12 +88,21 @@ std::string ErrnoText(const std::string& what) { return what + ": " + std::strer
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& path, const std::string& content,
+bool ReplaceFileAtomically(const std::string& requested, const std::string& content,
                            std::string* error) {
     auto fail = [&](const std::string& why) {
         if (error) *error = why;
         return false;
     };
+    // A symbolic link (a linked dotfile) stays a link: its target is what gets replaced.
+    std::string path = requested;
+    struct stat link {};
+    if (::lstat(requested.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char* resolved = ::realpath(requested.c_str(), nullptr);
+        if (resolved == nullptr) return fail(ErrnoText("cannot follow the link " + requested));
+        path = resolved;
+        std::free(resolved);
+    }
     std::string folder = DirName(path);
     if (folder.empty()) folder = ".";
     if (!CreateFolderTree(folder)) return fail(ErrnoText("cannot create folder " + folder));
