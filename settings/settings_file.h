@@ -38,11 +38,11 @@ std::string FallbackOutPath();
 std::string ReadText(const std::string& key, const std::string& defaultValue);
 
 // The key's value turned into an integer by the standard text-to-integer conversion, or
-// `defaultValue` when absent.
+// `defaultValue` when absent or empty ("Format=").
 int ReadInt(const std::string& key, int defaultValue);
 
 // Sets the key's value in section "Settings". False (with `error` filled) when the file
-// could not be written; the old file is then left as it was.
+// could not be written or the value holds a line break; the old file is then left as it was.
 bool WriteText(const std::string& key, const std::string& value, std::string* error = nullptr);
 
 // The standard text-to-integer conversion: leading blanks, an optional sign, then digits up
