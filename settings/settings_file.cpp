@@ -35,17 +35,23 @@ int TextToInt(const std::string& text) {
     return platform::ini::ParseInt(text);
 }
 
-std::string EnsureOutputFolder(const std::string& outPath) {
-    if (platform::FolderExists(outPath))
-        return outPath;
-    if (platform::CreateFolder(outPath))
-        return outPath;
-    // Neither there nor creatable: use the fall-back folder and remember it. Failures here
-    // surface later, when the first conversion cannot write its output.
+OutputFolderCheck ResolveOutputFolder(const std::string& outPath, bool create) {
+    if (platform::FolderExists(outPath)) return {outPath, false};
+    if (create ? platform::CreateFolder(outPath)
+               : !outPath.empty() && !platform::PathExists(outPath) &&
+                     platform::FolderExists(platform::DirName(outPath)))
+        return {outPath, false};
+    // Neither there nor creatable: the fall-back folder. Failures to create it surface later,
+    // when the first conversion cannot write its output.
     const std::string fallback = FallbackOutPath();
-    platform::CreateFolderTree(fallback);
-    WriteText(kOutPath, fallback);
-    return fallback;
+    if (create) platform::CreateFolderTree(fallback);
+    return {fallback, true};
+}
+
+std::string EnsureOutputFolder(const std::string& outPath) {
+    const OutputFolderCheck check = ResolveOutputFolder(outPath, true);
+    if (check.fellBack) WriteText(kOutPath, check.folder);
+    return check.folder;
 }
 
 }  // namespace settings

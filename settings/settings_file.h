@@ -49,6 +49,17 @@ bool WriteText(const std::string& key, const std::string& value, std::string* er
 // to the first non-digit; text that does not begin with a number is 0.
 int TextToInt(const std::string& text);
 
+struct OutputFolderCheck {
+    std::string folder;     // the folder to use
+    bool fellBack = false;  // `folder` is the fall-back, which belongs in "Out Path"
+};
+
+// The start-up check of the output folder without touching the settings file: `outPath` when
+// it is a folder or can be made one (a single folder; parents are not created), else the
+// fall-back folder. With `create` false nothing is created either, and "can be made one"
+// means its parent folder exists and nothing is in the way.
+OutputFolderCheck ResolveOutputFolder(const std::string& outPath, bool create = true);
+
 // The start-up check of the output folder: `outPath` as read from "Out Path". Returns the
 // text the output folder field shows afterwards: `outPath` when it exists or could be created,
 // else the fall-back folder, which is created and written to "Out Path".

@@ -1,0 +1,102 @@
+#include "cli_options.h"
+
+#include <cstdlib>
+
+namespace cli {
+namespace {
+
+std::optional<int> ParseProfile(const std::string& text) {
+    if (text.size() != 1 || text[0] < '0' || text[0] > '6')
+        return std::nullopt;
+    return text[0] - '0';
+}
+
+}  // namespace
+
+std::string UsageText() {
+    return "usage: vantrel-cli [--profile N] [--out DIR] [--overwrite] [--dry-run | --probe] "
+           "FILE...\n"
+           "\n"
+           "Converts video files to FLV (MP3 audio) with the encoder beside Vantrel.\n"
+           "\n"
+           "  --profile N   output profile: 0 Custom Settings (from vantrel.ini), 1 to 6 the\n"
+           "                fixed profiles; default: the profile last chosen in Vantrel\n"
+           "  --out DIR     output folder; default: Vantrel's output folder\n"
+           "  --overwrite   convert even when the target file exists\n"
+           "  --dry-run     print each encoder command line; run nothing, write nothing\n"
+           "  --probe       print each file's length, as the job list shows it\n"
+           "  --help        show this text\n"
+           "  --version     show the version\n"
+           "\n"
+           "Exit status: 0 all jobs complete, 1 a job failed, 2 bad usage, 130 stopped.\n";
+}
+
+ParseResult ParseOptions(const std::vector<std::string>& args) {
+    ParseResult result;
+    Options& options = result.options;
+    auto fail = [&](std::string error) {
+        result.error = std::move(error);
+        return result;
+    };
+    bool dryRun = false;
+    bool probe = false;
+    bool onlyFiles = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
+            options.files.push_back(arg);
+            continue;
+        }
+        // "--name=value" and "--name value" are both accepted for options with a value.
+        std::string name = arg;
+        std::optional<std::string> value;
+        if (const auto eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
+        }
+        auto takeValue = [&]() -> std::optional<std::string> {
+            if (value)
+                return value;
+            if (i + 1 < args.size())
+                return args[++i];
+            return std::nullopt;
+        };
+        if (name == "--") {
+            onlyFiles = true;
+        } else if (name == "--help" || name == "-h") {
+            options.mode = Mode::Help;
+            return result;
+        } else if (name == "--version") {
+            options.mode = Mode::Version;
+            return result;
+        } else if (name == "--profile") {
+            const auto text = takeValue();
+            if (!text)
+                return fail("--profile needs a number from 0 to 6");
+            options.profile = ParseProfile(*text);
+            if (!options.profile)
+                return fail("--profile takes a number from 0 to 6, not '" + *text + "'");
+        } else if (name == "--out") {
+            const auto text = takeValue();
+            if (!text || text->empty())
+                return fail("--out needs a folder");
+            options.out = *text;
+        } else if (name == "--overwrite" && !value) {
+            options.overwrite = true;
+        } else if (name == "--dry-run" && !value) {
+            dryRun = true;
+        } else if (name == "--probe" && !value) {
+            probe = true;
+        } else {
+            return fail("unknown option '" + arg + "'");
+        }
+    }
+    if (dryRun && probe)
+        return fail("--dry-run and --probe cannot be used together");
+    if (options.files.empty())
+        return fail("no file given");
+    options.mode = dryRun ? Mode::DryRun : probe ? Mode::Probe : Mode::Convert;
+    return result;
+}
+
+}  // namespace cli

@@ -1,0 +1,30 @@
+// The command line of vantrel-cli, parsed without side effects.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+enum class Mode { Convert, DryRun, Probe, Help, Version };
+
+struct Options {
+    Mode mode = Mode::Convert;
+    std::optional<int> profile;      // --profile N, 0 (custom) to 6
+    std::optional<std::string> out;  // --out DIR
+    bool overwrite = false;
+    std::vector<std::string> files;
+};
+
+struct ParseResult {
+    Options options;
+    std::string error;  // "" when the command line is good
+};
+
+ParseResult ParseOptions(const std::vector<std::string>& args);
+
+// The usage text printed by --help and after a usage error.
+std::string UsageText();
+
+}  // namespace cli
