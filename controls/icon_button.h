@@ -5,8 +5,11 @@
 
 #include <QPixmap>
 #include <QPushButton>
+#include <QRect>
 #include <QRgb>
 #include <QString>
+
+class QPainter;
 
 namespace platform {
 class Shell;
@@ -17,12 +20,12 @@ class CIconButton : public QPushButton {
 
 public:
     enum ColorIndex {
-        ColorBackgroundIn = 0,    // background while hovered or pressed
-        ColorForegroundIn = 1,    // caption while hovered or pressed
-        ColorBackgroundOut = 2,   // background in the normal state
-        ColorForegroundOut = 3,   // caption in the normal state
-        ColorBackgroundFocus = 4, // background while focused (neither hovered nor pressed)
-        ColorForegroundFocus = 5, // caption in that state
+        ColorBackgroundIn = 0,     // background while hovered or pressed
+        ColorForegroundIn = 1,     // caption while hovered or pressed
+        ColorBackgroundOut = 2,    // background in the normal state
+        ColorForegroundOut = 3,    // caption in the normal state
+        ColorBackgroundFocus = 4,  // background while focused (neither hovered nor pressed)
+        ColorForegroundFocus = 5,  // caption in that state
     };
 
     // Results of the set-up operations.
@@ -52,7 +55,9 @@ public:
     QRgb StateColor(int index) const;
 
     void SetToolTipText(const QString* text, bool activate = true);
-    void SetToolTipText(const QString& text, bool activate = true) { SetToolTipText(&text, activate); }
+    void SetToolTipText(const QString& text, bool activate = true) {
+        SetToolTipText(&text, activate);
+    }
 
     // The web address opened on click (at most 259 bytes are kept).
     int SetLinkUrl(const char* url);
@@ -67,5 +72,64 @@ public:
 
     bool IsMouseOver() const;
 
-    // ... painting and input handling are private; see icon_button.cpp.
+    // The images in use: index 0 is the hover image, 1 the normal image (null when none).
+    QPixmap Icon(int index) const;
+    QPixmap Bitmap(int index) const;
+
+protected:
+    // One paint: snapshots the state, then background, border, icon, bitmap and caption.
+    virtual void DrawItem(QPainter& painter, const QRect& item);
+    virtual int DrawBackground(QPainter& painter, const QRect& rect);
+    virtual int DrawBorder(QPainter& painter, const QRect& rect);
+    // The image steps narrow `caption` to what the image leaves when there is a caption.
+    virtual int DrawIconImage(QPainter& painter, bool hasCaption, const QRect& item, QRect& caption,
+                              bool pressed, bool disabled);
+    virtual int DrawBitmapImage(QPainter& painter, bool hasCaption, const QRect& item,
+                                QRect& caption, bool pressed, bool disabled);
+    virtual int DrawCaptionText(QPainter& painter, const QString& text, const QRect& item,
+                                QRect& caption, bool pressed, bool disabled);
+
+    // Qt's virtuals, bridged to the handlers of the button.
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+    // What the painting reads; the three state flags are set at the start of every paint.
+    bool m_bMouseOver = false;
+    bool m_bPressed = false;
+    bool m_bFocused = false;
+    bool m_bDisabled = false;
+    bool m_bDefault = false;
+    QRgb m_crColors[6] = {};
+
+private:
+    struct IconImage {
+        QPixmap icon;      // null: none
+        QPixmap disabled;  // the platform's disabled rendering, made when set
+    };
+    struct BitmapImage {
+        QPixmap bitmap;    // transparent colour already masked out
+        QPixmap disabled;  // the platform's disabled rendering, made when set
+        QRgb transparent = 0;
+    };
+
+    void OnClicked();
+    void OnMouseMove(const QPoint& position, Qt::MouseButtons buttons);
+    void OnDisabled();
+    void CancelHover();
+    void FreeImages();
+    QPixmap DisabledPixmap(const QPixmap& pixmap) const;
+    int ChosenImage(bool hasNormal) const;
+    void Invalidate(bool repaint);
+
+    QString m_strToolTip;
+    bool m_bToolTipActive = false;
+    char m_szUrl[260] = {};
+    IconImage m_icons[2];
+    BitmapImage m_bitmaps[2];
+    platform::Shell* m_shell;
 };
