@@ -1,19 +1,12 @@
-// One QApplication for a test program, on the offscreen platform so no window appears.
+// The QApplication of a widget test program, made by qt_test_main.cpp before any test runs.
 #pragma once
 
 #include <QApplication>
-#include <QtGlobal>
 
 namespace testing_support {
 
 inline QApplication& TestApp() {
-    static int argc = 1;
-    static char name[] = "vantrel-controls-test";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    return *static_cast<QApplication*>(QCoreApplication::instance());
 }
 
 }  // namespace testing_support
