@@ -78,6 +78,7 @@ QSize LogicalSize(const QPixmap& pixmap) {
 
 CIconButton::CIconButton(QWidget* parent)
     : QPushButton(parent), m_shell(&platform::DesktopShell()) {
+    m_systemPalette = QApplication::palette(this);
     ResetColors(false);
     // The button's own click handling comes first: connected here, before any dialog can
     // connect to the same signal.
@@ -299,24 +300,24 @@ bool CIconButton::event(QEvent* event) {
     // A grab taken by a popup or menu cancels what the pointer was doing.
     if (event->type() == QEvent::UngrabMouse)
         CancelHover();
-    return QPushButton::event(event);
+    const bool handled = QPushButton::event(event);
+    // The system's colours changed: the dialog's own colours give way to them. A palette that
+    // only comes with a new parent leaves them alone.
+    const QEvent::Type type = event->type();
+    if (type == QEvent::PaletteChange || type == QEvent::ApplicationPaletteChange) {
+        const QPalette system = QApplication::palette(this);
+        if (!(system == m_systemPalette)) {
+            m_systemPalette = system;
+            ResetColors(true);
+        }
+    }
+    return handled;
 }
 
 void CIconButton::changeEvent(QEvent* event) {
     QPushButton::changeEvent(event);
-    switch (event->type()) {
-        case QEvent::EnabledChange:
-            if (!isEnabled())
-                OnDisabled();
-            break;
-        case QEvent::PaletteChange:
-        case QEvent::ApplicationPaletteChange:
-            // The system's colours changed: the dialog's own colours give way to them.
-            ResetColors(true);
-            break;
-        default:
-            break;
-    }
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        OnDisabled();
 }
 
 void CIconButton::OnDisabled() {

@@ -3,6 +3,7 @@
 // the caption centred in what the image leaves.
 #pragma once
 
+#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRect>
@@ -126,6 +127,7 @@ private:
     int ChosenImage(bool hasNormal) const;
     void Invalidate(bool repaint);
 
+    QPalette m_systemPalette;  // the application's palette the colours were last reset from
     QString m_strToolTip;
     bool m_bToolTipActive = false;
     char m_szUrl[260] = {};

@@ -178,6 +178,24 @@ TEST_F(IconButtonTest, SystemPaletteChangeReplacesDialogColours) {
     EXPECT_EQ(after[5], text);
 }
 
+TEST_F(IconButtonTest, DialogColoursSurviveShowingTheWindow) {
+    ShowAndActivate();
+    QApplication::processEvents();
+    EXPECT_EQ(button->StateColor(CIconButton::ColorBackgroundIn), kBgIn);
+    EXPECT_EQ(button->StateColor(CIconButton::ColorForegroundFocus), kFgFocus);
+
+    // Also for a button that was set up before it was put into its window.
+    auto* late = new CIconButton;
+    late->SetStateColor(CIconButton::ColorBackgroundOut, kBgFocus);
+    QPalette tinted = window.palette();
+    tinted.setColor(QPalette::Window, QColor(1, 2, 3));
+    window.setPalette(tinted);
+    late->setParent(&window);
+    late->show();
+    QApplication::processEvents();
+    EXPECT_EQ(late->StateColor(CIconButton::ColorBackgroundOut), kBgFocus);
+}
+
 TEST_F(IconButtonTest, IconsAndBitmapsReplaceEachOther) {
     EXPECT_EQ(button->SetIcons(Solid(36, 36, kRed)), CIconButton::ResultOk);
     EXPECT_FALSE(button->Icon(0).isNull());
