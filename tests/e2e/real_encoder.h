@@ -1,0 +1,49 @@
+// The engine's test folders with the real encoder behind them: the adapter built as
+// bin/DLL/ffmpeg, which hands the work to the FFmpeg installed on PATH.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "fake_hosts.h"
+#include "media_tools.h"
+
+namespace testing_support {
+
+// The folder whose DLL/ffmpeg is the adapter.
+inline std::string RealToolFolder() {
+    return VANTREL_BIN_DIR;
+}
+
+// `bytes` of noise that no demuxer takes for a video, under a video's name.
+inline std::string WriteCorruptVideo(const std::string& path, std::size_t bytes = 65536) {
+    std::mt19937 noise(20240531);
+    std::string content(bytes, '\0');
+    for (char& c : content) c = static_cast<char>(noise() & 0xff);
+    WriteFile(path, content);
+    return path;
+}
+
+// A test of the engine with the real encoder; skipped where FFmpeg is not installed. Its
+// folders set XDG_CONFIG_HOME, so no test reads the user's settings.
+class RealEncoderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!FfmpegInstalled())
+            GTEST_SKIP() << "ffmpeg and ffprobe are not installed";
+    }
+
+    // A clip in the source folder; fails the test when FFmpeg cannot make it.
+    std::string Clip(const std::string& name, const ClipSpec& spec = {}) {
+        const std::string path = folders.In(name);
+        const std::string problem = MakeClip(path, spec);
+        EXPECT_EQ(problem, "") << "making " << name;
+        return path;
+    }
+
+    EngineFolders folders;
+};
+
+}  // namespace testing_support
