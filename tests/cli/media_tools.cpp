@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -66,6 +67,8 @@ std::string MakeClip(const std::string& path, const ClipSpec& spec) {
     const std::string ffmpeg = FindOnPath("ffmpeg");
     if (ffmpeg.empty())
         return "ffmpeg is not installed";
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     const std::string size = std::to_string(spec.width) + "x" + std::to_string(spec.height);
     const std::string piece = spec.loops > 1 ? path + ".piece.avi" : path;
     ChildResult run = RunChild({ffmpeg,

@@ -273,6 +273,20 @@ TEST_F(CliConvertTest, AnExistingTargetIsSkippedUnlessOverwriteIsGiven) {
     EXPECT_EQ(ProbeMedia(Out("clip.flv")).Video("codec_name"), "flv1");
 }
 
+TEST_F(CliConvertTest, ASecondSourceWithTheSameTargetIsSkippedNotWrittenOverTheFirst) {
+    const std::string first = Clip("a/clip.avi");
+    const std::string second = Clip("b/clip.mpg.avi");
+    const std::string third = Clip("b/clip.avi");
+    const ChildResult run =
+        Run({"--overwrite", "--profile", "1", "--out", Out(), first, second, third});
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Complete\t" + first + "\nComplete\t" + second + "\n");
+    EXPECT_NE(run.err.find("skipping " + third), std::string::npos) << run.err;
+    EXPECT_TRUE(Exists(Out("clip.flv")));
+    EXPECT_TRUE(Exists(Out("clip.mpg.flv")));
+}
+
 TEST_F(CliConvertTest, AJobThatFailsMakesTheExitStatusOneAndTheBatchGoesOn) {
     const std::string corrupt = CorruptVideo("noise.avi");
     const std::string missing = In("missing.avi");

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <string>
@@ -81,13 +82,23 @@ std::string OutputFolder(const cli::Options& options) {
 int Convert(const cli::Options& options, const std::vector<std::string>& files,
             const std::string& folder, int profile) {
     std::vector<std::string> jobs;
+    std::vector<std::string> targets;  // of `jobs`, in the same order
     for (const std::string& file : files) {
         const std::string target = engine::OutputPathOf(file, folder);
+        // Two sources with one name (a/clip.avi, b/clip.avi) would write one file: the second
+        // would replace the first's result while both report "Complete".
+        const auto claimed = std::find(targets.begin(), targets.end(), target);
+        if (claimed != targets.end()) {
+            Warn("skipping " + file + ": its target " + target + " is that of " +
+                 jobs[claimed - targets.begin()]);
+            continue;
+        }
         if (!options.overwrite && platform::PathExists(target)) {
             Warn("skipping " + file + ": " + target + " exists (--overwrite converts anyway)");
             continue;
         }
         jobs.push_back(file);
+        targets.push_back(target);
     }
     if (jobs.empty())
         return kExitOk;
