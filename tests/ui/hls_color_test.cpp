@@ -1,0 +1,67 @@
+#include "ui/hls_color.h"
+
+#include <gtest/gtest.h>
+
+using ui::AdjustLightSat;
+using ui::HlsToRgb;
+using ui::Rgb;
+using ui::RgbToHls;
+
+namespace {
+
+struct Hls {
+    int hue, lightness, saturation;
+};
+Hls Unpack(ui::PackedHls hls) {
+    return {static_cast<int>(hls & 0xFF), static_cast<int>((hls >> 8) & 0xFF),
+            static_cast<int>((hls >> 16) & 0xFF)};
+}
+
+}  // namespace
+
+TEST(HlsColorTest, SelectedRowTintOfTheUsualHighlightColours) {
+    EXPECT_EQ(AdjustLightSat(Rgb(49, 106, 197), 75, 0), Rgb(202, 218, 241));
+    EXPECT_EQ(AdjustLightSat(Rgb(10, 36, 106), 75, 0), Rgb(163, 186, 246));
+    EXPECT_EQ(AdjustLightSat(Rgb(0, 120, 215), 75, 0), Rgb(181, 222, 255));
+    EXPECT_EQ(AdjustLightSat(Rgb(0, 0, 0), 75, 0), Rgb(191, 191, 191));
+    EXPECT_EQ(AdjustLightSat(Rgb(255, 255, 255), 75, 0), Rgb(255, 255, 255));
+}
+
+TEST(HlsColorTest, RgbToHlsOfPureAndGreyColours) {
+    const Hls red = Unpack(RgbToHls(Rgb(255, 0, 0)));
+    EXPECT_EQ(red.hue, 255);  // 360 degrees stays 360
+    EXPECT_EQ(red.lightness, 127);
+    EXPECT_EQ(red.saturation, 255);
+
+    const Hls navy = Unpack(RgbToHls(Rgb(0, 0, 128)));
+    EXPECT_EQ(navy.hue, 170);
+    EXPECT_EQ(navy.lightness, 64);
+    EXPECT_EQ(navy.saturation, 255);
+
+    for (int grey : {0, 1, 127, 128, 254, 255}) {
+        const Hls hls = Unpack(RgbToHls(Rgb(grey, grey, grey)));
+        EXPECT_EQ(hls.hue, 0) << grey;
+        EXPECT_EQ(hls.saturation, 0) << grey;
+    }
+}
+
+TEST(HlsColorTest, RoundTripLosesALittleAsTheTruncationsDictate) {
+    EXPECT_EQ(HlsToRgb(RgbToHls(Rgb(49, 106, 197))), Rgb(49, 108, 196));
+    EXPECT_EQ(HlsToRgb(RgbToHls(Rgb(255, 0, 0))), Rgb(254, 0, 0));
+    EXPECT_EQ(HlsToRgb(RgbToHls(Rgb(90, 90, 90))), Rgb(90, 90, 90));  // greys are exact
+}
+
+TEST(HlsColorTest, NegativePercentagesMoveTowardsZero) {
+    // Saturation to zero gives the grey of the colour's lightness.
+    const ui::ColorRef grey = AdjustLightSat(Rgb(49, 106, 197), 0, -100);
+    EXPECT_EQ(ui::RedOf(grey), ui::GreenOf(grey));
+    EXPECT_EQ(ui::GreenOf(grey), ui::BlueOf(grey));
+    EXPECT_EQ(AdjustLightSat(Rgb(200, 100, 50), -100, 0), Rgb(0, 0, 0));
+}
+
+TEST(HlsColorTest, HueToChannelWrapsHuesOutsideTheCircle) {
+    EXPECT_EQ(ui::HueToChannel(0.0f, 1.0f, 420.0f), ui::HueToChannel(0.0f, 1.0f, 60.0f));
+    EXPECT_EQ(ui::HueToChannel(0.0f, 1.0f, -60.0f), ui::HueToChannel(0.0f, 1.0f, 300.0f));
+    EXPECT_EQ(ui::HueToChannel(0.0f, 1.0f, 120.0f), 255);
+    EXPECT_EQ(ui::HueToChannel(0.25f, 1.0f, 300.0f), 63);
+}

@@ -1,0 +1,16 @@
+// Lets GoogleTest print Qt's strings in failure messages.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QStringList& list, std::ostream* out) {
+    *out << '{';
+    for (const QString& text : list) *out << "\n  \"" << text.toStdString() << '"';
+    *out << " }";
+}

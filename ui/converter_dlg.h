@@ -1,0 +1,93 @@
+// CConverterDlg: Vantrel's main window. Built from its template: the top bar, the command
+// row, the job list, the profile list, the output folder and the progress bar.
+#pragma once
+
+#include <QDialog>
+#include <QIcon>
+#include <atomic>
+#include <string>
+
+class CIconButton;
+class QComboBox;
+class QContextMenuEvent;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QTreeWidget;
+
+namespace ui {
+class UiServices;
+}
+
+class CConverterDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // The about item's command, as the system menu numbers it.
+    static constexpr int IDM_ABOUTBOX = 0x0010;
+
+    // `services` answers every question, picker and modal dialog of this window and opens
+    // web addresses and folders; nullptr means Qt's own dialogs and the desktop shell.
+    explicit CConverterDlg(QWidget* parent = nullptr, ui::UiServices* services = nullptr);
+    ~CConverterDlg() override;
+
+    // Duration text of the latest probe and the file it probed. Each is written by one thread
+    // while the other waits for it; the job-list commands hand them over.
+    std::string m_strDuration;
+    std::string m_strProbeFile;
+
+    QLineEdit* m_editOutPath = nullptr;  // 1001, the output folder; read-only for the user
+    QProgressBar* m_progress = nullptr;  // 1009
+    std::atomic<bool> m_bStop{false};    // asks a running probe or conversion to stop
+    QComboBox* m_comboFormat = nullptr;  // 1000, 0 "Custom Settings", 1 to 6 fixed profiles
+    QTreeWidget* m_listJobs = nullptr;   // 1003, one row per job
+
+    CIconButton* m_btnAbout = nullptr;        // 1015
+    CIconButton* m_btnWebSite = nullptr;      // 1014, opens the web site itself
+    CIconButton* m_btnHelp = nullptr;         // 1011, opens the web site itself
+    CIconButton* m_btnQuit = nullptr;         // 1, the default button
+    CIconButton* m_btnStop = nullptr;         // 1008
+    CIconButton* m_btnRemove = nullptr;       // 1005
+    CIconButton* m_btnConvert = nullptr;      // 1007
+    CIconButton* m_btnClear = nullptr;        // 1006
+    CIconButton* m_btnSettings = nullptr;     // 1023, beside the profile list
+    CIconButton* m_btnSettingsTop = nullptr;  // 1024, top bar
+    CIconButton* m_btnBrowse = nullptr;       // 1002
+    CIconButton* m_btnAdd = nullptr;          // 1004
+    CIconButton* m_btnOpen = nullptr;         // 1010
+    CIconButton* m_btnLink = nullptr;         // 1016, shows and opens the web site
+
+    QIcon m_hIcon;  // icon 128
+
+    // Where the window manager's system menu cannot take the about item, this menu holds it;
+    // a right click on the dialog opens it.
+    QMenu* SystemMenu() const { return m_systemMenu; }
+
+public slots:
+    void OnSysCommand(int nID);
+    void OnAbout();
+    void OnSettings();
+
+    // Job-list and conversion commands.
+    void OnAdd();
+    void OnRemove();
+    void OnClear();
+    void OnConvert();
+    void OnStop();
+    void OnOK();
+    void OnBrowse();
+    void OnOpenFolder();
+    void OnSelchangeFormat();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void BuildFromTemplate();
+    void OnInitDialog();
+    void SetUpButtons();
+    CIconButton* Button(int id) const;
+
+    ui::UiServices& services_;
+    QMenu* m_systemMenu = nullptr;
+};

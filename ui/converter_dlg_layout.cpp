@@ -1,0 +1,101 @@
+// Template 102: every control of the main window at its place and size.
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTreeWidget>
+
+#include "controls/icon_button.h"
+#include "engine/command_line.h"
+#include "ui/converter_dlg.h"
+#include "ui/dialog_template.h"
+#include "ui/job_columns.h"
+#include "ui/product.h"
+
+namespace {
+
+struct StaticSpec {
+    const char* text;
+    ui::DluRect rect;
+};
+
+constexpr ui::DluRect kCommandFrame{7, 11, 327, 37};
+constexpr ui::DluRect kLowerFrame{7, 194, 327, 62};
+constexpr StaticSpec kLabels[] = {
+    {"Output Formats:", {22, 204, 61, 8}},
+    {"Output directory:", {14, 223, 69, 8}},
+    {"Progress:", {46, 241, 37, 8}},
+};
+
+CIconButton* NewButton(QWidget* parent, int id, const char* caption, const ui::DialogTemplate& dlg,
+                       const ui::DluRect& rect) {
+    auto* button = new CIconButton(parent);
+    button->setObjectName(QString::number(id));
+    button->setText(QString::fromLatin1(caption));
+    dlg.Place(button, rect);
+    return button;
+}
+
+}  // namespace
+
+void CConverterDlg::BuildFromTemplate() {
+    const ui::DialogTemplate dlg(this, 8, 341, 259, ui::DialogFrame::Main);
+
+    // Frames and labels first: they lie under the controls and take no focus.
+    for (const ui::DluRect& rect : {kCommandFrame, kLowerFrame}) {
+        dlg.PlaceGroupBox(new QGroupBox(this), rect);
+    }
+    for (const StaticSpec& spec : kLabels) {
+        auto* label = new QLabel(QString::fromLatin1(spec.text), this);
+        label->setTextFormat(Qt::PlainText);
+        dlg.Place(label, spec.rect);
+    }
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("1009"));
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+    dlg.Place(m_progress, {87, 241, 241, 11});
+
+    // The rest in tab order.
+    m_btnQuit = NewButton(this, 1, "&Quit", dlg, {282, 18, 49, 26});
+    m_btnQuit->SetDefault(true);
+
+    m_listJobs = new QTreeWidget(this);
+    m_listJobs->setObjectName(QStringLiteral("1003"));
+    m_listJobs->setRootIsDecorated(false);
+    m_listJobs->setItemsExpandable(false);
+    m_listJobs->setUniformRowHeights(true);
+    m_listJobs->setSortingEnabled(false);
+    m_listJobs->header()->setSectionsMovable(false);
+    m_listJobs->header()->setStretchLastSection(false);
+    dlg.Place(m_listJobs, {7, 52, 327, 141});
+
+    m_btnAdd = NewButton(this, 1004, "&Add", dlg, {11, 18, 47, 26});
+    m_btnRemove = NewButton(this, 1005, "&Remove", dlg, {59, 18, 57, 26});
+    m_btnClear = NewButton(this, 1006, "&Clear", dlg, {117, 18, 51, 26});
+    m_btnConvert = NewButton(this, 1007, "Conver&t", dlg, {170, 18, 63, 26});
+    m_btnStop = NewButton(this, 1008, "&Stop", dlg, {234, 18, 47, 26});
+
+    m_comboFormat = new QComboBox(this);
+    m_comboFormat->setObjectName(QStringLiteral("1000"));
+    for (const char* name : engine::kProfileNames)
+        m_comboFormat->addItem(QString::fromLatin1(name));
+    dlg.PlaceDropDown(m_comboFormat, {87, 202, 179, 121});
+
+    m_editOutPath = new QLineEdit(this);
+    m_editOutPath->setObjectName(QStringLiteral("1001"));
+    m_editOutPath->setEnabled(false);
+    dlg.Place(m_editOutPath, {87, 222, 159, 13});
+
+    m_btnBrowse = NewButton(this, 1002, "&Browse", dlg, {251, 221, 57, 16});
+    m_btnOpen = NewButton(this, 1010, "&Open", dlg, {310, 221, 22, 16});
+    m_btnHelp = NewButton(this, 1011, "&Help", dlg, {225, 1, 22, 12});
+    m_btnWebSite = NewButton(this, 1014, "&Web Site", dlg, {65, 1, 36, 12});
+    m_btnAbout = NewButton(this, 1015, "&About", dlg, {247, 1, 25, 12});
+    m_btnSettings = NewButton(this, 1023, "Settings", dlg, {269, 200, 57, 18});
+    m_btnSettingsTop = NewButton(this, 1024, "Settings", dlg, {8, 1, 56, 12});
+    m_btnLink = NewButton(this, 1016, product::kWebSiteUrl, dlg, {103, 1, 121, 12});
+}

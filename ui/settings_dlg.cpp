@@ -1,0 +1,125 @@
+#include "ui/settings_dlg.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <algorithm>
+#include <string>
+
+#include "settings/settings_file.h"
+#include "ui/dialog_template.h"
+#include "ui/ui_services.h"
+
+namespace {
+
+struct LabelSpec {
+    const char* text;
+    ui::DluRect rect;
+};
+
+// Template 153's labels and frames.
+constexpr LabelSpec kLabels[] = {
+    {"Resolution:", {16, 25, 45, 8}},   {"Frame Rate:", {155, 27, 45, 8}},
+    {"Encoder:", {28, 52, 33, 8}},      {"Bit Rate:", {163, 51, 37, 8}},
+    {"Sample Rate:", {12, 104, 49, 8}}, {"Channel:", {167, 104, 33, 8}},
+    {"Encoder:", {28, 127, 33, 8}},     {"Bit Rate:", {163, 127, 37, 8}},
+};
+constexpr LabelSpec kGroups[] = {{"Video", {7, 7, 291, 71}}, {"Audio", {7, 84, 291, 68}}};
+
+}  // namespace
+
+CSettingsDlg::CSettingsDlg(QWidget* parent, ui::UiServices* services)
+    : QDialog(parent), services_(services ? *services : ui::DefaultUiServices()) {
+    BuildFromTemplate();
+    OnInitDialog();
+}
+
+void CSettingsDlg::BuildFromTemplate() {
+    const ui::DialogTemplate dlg(this, 9, 305, 189, ui::DialogFrame::Modal);
+    setWindowTitle(QStringLiteral("Settings"));
+
+    // Frames first, so that everything else lies above them.
+    for (const LabelSpec& group : kGroups) {
+        auto* box = new QGroupBox(QString::fromLatin1(group.text), this);
+        dlg.PlaceGroupBox(box, group.rect);
+    }
+
+    // Created in tab order: OK, Cancel, the lists by id, Default.
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("1"));
+    ok->setDefault(true);
+    dlg.Place(ok, {114, 162, 50, 18});
+    connect(ok, &QPushButton::clicked, this, &CSettingsDlg::OnOK);
+
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("2"));
+    dlg.Place(cancel, {240, 162, 50, 18});
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    for (const LabelSpec& label : kLabels) {
+        auto* text = new QLabel(QString::fromLatin1(label.text), this);
+        text->setTextFormat(Qt::PlainText);
+        dlg.Place(text, label.rect);
+    }
+
+    const auto& choices = ui::CustomChoices();
+    std::array<std::size_t, ui::kCustomChoiceCount> byId{};
+    for (std::size_t i = 0; i < byId.size(); ++i) byId[i] = i;
+    std::sort(byId.begin(), byId.end(),
+              [&](std::size_t a, std::size_t b) { return choices[a].id < choices[b].id; });
+    for (const std::size_t i : byId) {
+        auto* list = new QComboBox(this);
+        list->setObjectName(QString::number(choices[i].id));
+        for (const char* entry : choices[i].entries) list->addItem(QString::fromLatin1(entry));
+        dlg.PlaceDropDown(list, choices[i].rect);
+        m_lists[i] = list;
+    }
+
+    auto* defaults = new QPushButton(QStringLiteral("&Default"), this);
+    defaults->setObjectName(QStringLiteral("1022"));
+    dlg.Place(defaults, {177, 162, 50, 18});
+    connect(defaults, &QPushButton::clicked, this, &CSettingsDlg::OnDefault);
+}
+
+void CSettingsDlg::OnInitDialog() {
+    const auto& choices = ui::CustomChoices();
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        const int index =
+            settings::TextToInt(settings::ReadText(choices[i].key, ui::kCustomChoiceFallback));
+        // An index the list lacks leaves it without a selection.
+        m_lists[i]->setCurrentIndex(index >= 0 && index < m_lists[i]->count() ? index : -1);
+    }
+}
+
+QComboBox* CSettingsDlg::List(int id) const {
+    const auto& choices = ui::CustomChoices();
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (choices[i].id == id)
+            return m_lists[i];
+    }
+    return nullptr;
+}
+
+void CSettingsDlg::OnDefault() {
+    const auto& choices = ui::CustomChoices();
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        m_lists[i]->setCurrentIndex(choices[i].defaultIndex);
+    }
+}
+
+void CSettingsDlg::OnOK() {
+    const auto& choices = ui::CustomChoices();
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        std::string error;
+        const std::string value = std::to_string(m_lists[i]->currentIndex());
+        if (!settings::WriteText(choices[i].key, value, &error)) {
+            services_.Tell(this, QStringLiteral("Error"),
+                           QStringLiteral("The custom settings could not be saved.\n\n") +
+                               QString::fromStdString(error),
+                           ui::MessageIcon::Exclamation);
+            return;
+        }
+    }
+    QDialog::accept();
+}

@@ -1,0 +1,57 @@
+// What the windows ask of the desktop: running a dialog modally, picking files and folders,
+// asking and telling the user, opening things. Dialogs take an implementation in their
+// constructor, so tests answer in place of the user and no test waits on a modal loop or
+// opens another program's window.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+class QDialog;
+class QWidget;
+
+namespace platform {
+class Shell;
+}
+
+namespace ui {
+
+// One entry of a file picker's type list: its text and its patterns, ";"-separated.
+struct FileFilter {
+    QString description;
+    QString patterns;
+};
+
+enum class MessageIcon { Question, Exclamation, Information };
+
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+
+    // Runs `dialog` modally and returns its result (QDialog::Accepted or Rejected).
+    virtual int RunModal(QDialog& dialog) = 0;
+
+    // Existing files, several at once; the first filter is selected. Empty when cancelled.
+    virtual QStringList PickFiles(QWidget* owner, const std::vector<FileFilter>& filters) = 0;
+
+    // A folder of the file system, or nothing when cancelled.
+    virtual std::optional<QString> PickFolder(QWidget* owner, const QString& prompt) = 0;
+
+    // A question with Yes and No; true only for Yes.
+    virtual bool AskYesNo(QWidget* owner, const QString& caption, const QString& text,
+                          MessageIcon icon) = 0;
+
+    // A message with an OK button.
+    virtual void Tell(QWidget* owner, const QString& caption, const QString& text,
+                      MessageIcon icon) = 0;
+
+    // Where folders and web addresses are opened.
+    virtual platform::Shell& Shell() = 0;
+};
+
+// Qt's own dialogs and message boxes, and the desktop's opener.
+UiServices& DefaultUiServices();
+
+}  // namespace ui

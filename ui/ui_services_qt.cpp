@@ -1,0 +1,78 @@
+// The default UiServices: Qt's file dialog and message boxes, the desktop shell.
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "platform/shell.h"
+#include "ui/ui_services.h"
+
+namespace ui {
+namespace {
+
+QMessageBox::Icon ToQt(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// "MPEG Files (*.mpg;*.mpeg)" with "*.mpg;*.mpeg" becomes a Qt filter whose blank-separated
+// patterns Qt understands; the dialog shows only the description (HideNameFilterDetails).
+QString ToQtFilter(const FileFilter& filter) {
+    QString patterns = filter.patterns;
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    return filter.description + QStringLiteral(" (") + patterns + QLatin1Char(')');
+}
+
+class QtUiServices final : public UiServices {
+public:
+    int RunModal(QDialog& dialog) override { return dialog.exec(); }
+
+    QStringList PickFiles(QWidget* owner, const std::vector<FileFilter>& filters) override {
+        QFileDialog dialog(owner);
+        dialog.setFileMode(QFileDialog::ExistingFiles);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+        QStringList qtFilters;
+        for (const FileFilter& filter : filters) qtFilters << ToQtFilter(filter);
+        dialog.setNameFilters(qtFilters);
+        if (dialog.exec() != QDialog::Accepted)
+            return {};
+        return dialog.selectedFiles();
+    }
+
+    std::optional<QString> PickFolder(QWidget* owner, const QString& prompt) override {
+        const QString folder = QFileDialog::getExistingDirectory(owner, prompt);
+        if (folder.isEmpty())
+            return std::nullopt;
+        return folder;
+    }
+
+    bool AskYesNo(QWidget* owner, const QString& caption, const QString& text,
+                  MessageIcon icon) override {
+        QMessageBox box(ToQt(icon), caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+        return box.exec() == QMessageBox::Yes;
+    }
+
+    void Tell(QWidget* owner, const QString& caption, const QString& text,
+              MessageIcon icon) override {
+        QMessageBox box(ToQt(icon), caption, text, QMessageBox::Ok, owner);
+        box.exec();
+    }
+
+    platform::Shell& Shell() override { return platform::DesktopShell(); }
+};
+
+}  // namespace
+
+UiServices& DefaultUiServices() {
+    static QtUiServices services;
+    return services;
+}
+
+}  // namespace ui
