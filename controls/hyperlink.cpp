@@ -29,8 +29,12 @@ CHyperLink::CHyperLink()
     : m_shell(&platform::DesktopShell()), m_fallback(&controls::SystemBrowserFallback()) {}
 
 CHyperLink::~CHyperLink() {
-    if (m_label)
-        m_label->removeEventFilter(this);
+    if (m_control)
+        m_control->removeEventFilter(this);
+}
+
+QLabel* CHyperLink::Label() const {
+    return qobject_cast<QLabel*>(m_control.data());
 }
 
 void CHyperLink::SetShell(platform::Shell* shell) {
@@ -42,11 +46,11 @@ void CHyperLink::SetBrowserFallback(controls::BrowserFallback* fallback) {
 }
 
 void CHyperLink::SubclassDlgItem(QLabel* label) {
-    if (label == nullptr || m_label == label)
+    if (label == nullptr || m_control == label)
         return;
-    if (m_label)
-        m_label->removeEventFilter(this);
-    m_label = label;
+    if (m_control)
+        m_control->removeEventFilter(this);
+    m_control = label;
 
     // A label that shows a URL opens it; an empty label shows its target.
     label->setTextFormat(Qt::PlainText);
@@ -70,20 +74,21 @@ void CHyperLink::SubclassDlgItem(QLabel* label) {
 }
 
 void CHyperLink::FitToText() {
-    if (!m_label || !(m_dwOptions & OptionFitToText))
+    QLabel* label = Label();
+    if (label == nullptr || !(m_dwOptions & OptionFitToText))
         return;
-    const QRect window = m_label->geometry();
-    const QRect contents = m_label->contentsRect();
-    const int margins = 2 * m_label->margin();
+    const QRect window = label->geometry();
+    const QRect contents = label->contentsRect();
+    const int margins = 2 * label->margin();
     const QSize allowance(window.width() - contents.width() + margins,
                           window.height() - contents.height() + margins);
     const QFontMetrics metrics(m_fontLink);
-    const QSize text(metrics.horizontalAdvance(m_label->text()), metrics.height());
-    const QRect fitted = controls::FitLinkRect(window, allowance, text, m_label->alignment());
+    const QSize text(metrics.horizontalAdvance(label->text()), metrics.height());
+    const QRect fitted = controls::FitLinkRect(window, allowance, text, label->alignment());
     // Fixed, so that a layout keeps the clickable area to the text as well.
-    m_label->setFixedSize(fitted.size());
-    m_label->move(fitted.topLeft());
-    m_label->update();
+    label->setFixedSize(fitted.size());
+    label->move(fitted.topLeft());
+    label->update();
 }
 
 QRgb CHyperLink::CtlColor() const {
@@ -95,19 +100,21 @@ QRgb CHyperLink::CtlColor() const {
 }
 
 void CHyperLink::Refresh() {
-    if (!m_label)
+    QLabel* label = Label();
+    if (label == nullptr)
         return;
     const QColor color(CtlColor());
-    QPalette palette = m_label->palette();
+    QPalette palette = label->palette();
     if (palette.color(QPalette::WindowText) != color) {
         palette.setColor(QPalette::WindowText, color);
-        m_label->setPalette(palette);
+        label->setPalette(palette);
     }
-    m_label->update();
+    label->update();
 }
 
 bool CHyperLink::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_label)
+    // Label() is null while the label is being destroyed: nothing to do for it then.
+    if (watched != m_control.data() || Label() == nullptr)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
         case QEvent::MouseMove:
@@ -149,7 +156,7 @@ bool CHyperLink::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CHyperLink::OnMouseMove(const QPoint& position) {
-    const bool inside = m_label->rect().contains(position);
+    const bool inside = Label()->rect().contains(position);
     if (inside == m_bOverControl)
         return;
     m_bOverControl = inside;
@@ -158,7 +165,7 @@ void CHyperLink::OnMouseMove(const QPoint& position) {
 
 void CHyperLink::OnLButtonDown() {
     if (m_dwOptions & OptionFocusOnClick)
-        m_label->setFocus(Qt::MouseFocusReason);
+        Label()->setFocus(Qt::MouseFocusReason);
     if (m_dwOptions & OptionOpenOnPress)
         OpenLink();
     m_bActive = true;
@@ -167,8 +174,9 @@ void CHyperLink::OnLButtonDown() {
 
 void CHyperLink::OnLButtonUp(const QPoint& position) {
     // Opens only when released over the link: pressing on it and moving away cancels.
-    if (m_bActive && !(m_dwOptions & OptionOpenOnPress) && m_label &&
-        m_label->rect().contains(position)) {
+    QLabel* label = Label();
+    if (m_bActive && !(m_dwOptions & OptionOpenOnPress) && label != nullptr &&
+        label->rect().contains(position)) {
         OpenLink();
     }
 }
@@ -195,7 +203,8 @@ void CHyperLink::OpenLink() {
 }
 
 void CHyperLink::ReportOpenError(int code) {
-    ShowOpenError(code, m_label ? m_label->window() : nullptr);
+    QLabel* label = Label();
+    ShowOpenError(code, label != nullptr ? label->window() : nullptr);
 }
 
 int CHyperLink::LaunchTarget(const QString& target, int /*showCommand*/) {

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QRgb>
 #include <QString>
+#include <QWidget>
 
 class QLabel;
 class QWidget;
@@ -88,12 +89,14 @@ private:
     void OnSetFocus();
     void OnKillFocus();
     void Refresh();
+    QLabel* Label() const;
 
     bool m_bActive = false;
     bool m_bOverControl = false;
     bool m_bVisited = false;
     QFont m_fontLink;
-    QPointer<QLabel> m_label;
+    // The attached label, held as a widget: while it is being destroyed it is no label any more.
+    QPointer<QWidget> m_control;
     platform::Shell* m_shell;
     controls::BrowserFallback* m_fallback;
 };
