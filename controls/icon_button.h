@@ -42,7 +42,11 @@ public:
     ~CIconButton() override;
 
     // Icons are read from the resource ":/icons/<id>.svg", bitmaps from ":/bitmaps/<id>.svg"
-    // (rendered at their natural size). A normal id of 0 means no normal image.
+    // (rendered at their natural size; a .png of the same id also does). A normal id of 0 means
+    // no normal image. Setting one kind of image drops the other kind. A null hover image means
+    // no image at all; a null normal image means the hover image is shown in every state.
+    // Bitmaps have their transparent colour made see-through once, here, not at each paint.
+    // (A pixmap's size can always be read, so ResultInvalidImage does not occur.)
     int LoadIcons(int hoverId, int hoverWidth, int hoverHeight, int normalId, int normalWidth,
                   int normalHeight);
     int SetIcons(const QPixmap& hover, const QPixmap& normal = QPixmap());
@@ -50,17 +54,22 @@ public:
     int SetBitmaps(const QPixmap& hover, QRgb hoverTransparent, const QPixmap& normal = QPixmap(),
                    QRgb normalTransparent = 0);
 
+    // Index outside 0..5: ResultBadColorIndex. Shade outside -255..255: ResultBadShade. The
+    // shade is added to every channel alike, limited so that none leaves 0..255.
     int SetStateColor(int index, QRgb color, bool repaint = true);
     int ShadeStateColor(int index, int shade, bool repaint = true);
+    // The palette's Button and ButtonText colours; also run when the system palette changes.
     int ResetColors(bool repaint = true);
     QRgb StateColor(int index) const;
 
+    // A null text changes nothing. Long tips wrap at 400 pixels; an inactive tip never shows.
     void SetToolTipText(const QString* text, bool activate = true);
     void SetToolTipText(const QString& text, bool activate = true) {
         SetToolTipText(&text, activate);
     }
 
-    // The web address opened on click (at most 259 bytes are kept).
+    // The web address opened on click (at most 259 bytes are kept, never half a UTF-8
+    // character); null or empty means none.
     int SetLinkUrl(const char* url);
     const char* LinkUrl() const;
 
