@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +31,27 @@ void CloseFd(int& fd) {
     fd = -1;
 }
 
+// A pseudo-terminal as a pipe: ends[0] the side we read, ends[1] the terminal the child gets.
+bool OpenTerminal(int ends[2]) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0)
+        return false;
+    const char* name = nullptr;
+    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
+        (name = ::ptsname(master)) == nullptr) {
+        ::close(master);
+        return false;
+    }
+    const int terminal = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (terminal < 0) {
+        ::close(master);
+        return false;
+    }
+    ends[0] = master;
+    ends[1] = terminal;
+    return true;
+}
+
 }  // namespace
 
 Environment::Environment() {
@@ -53,11 +75,12 @@ Environment& Environment::Set(const std::string& name, const std::string& value)
 }
 
 RunningChild::RunningChild(const std::vector<std::string>& args, const Environment& env,
-                           const std::string& workDir) {
+                           const std::string& workDir, bool errToTerminal) {
     int out[2] = {-1, -1};
     int err[2] = {-1, -1};
     int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (args.empty() || in < 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
+    const bool errReady = errToTerminal ? OpenTerminal(err) : ::pipe2(err, O_CLOEXEC) == 0;
+    if (args.empty() || in < 0 || ::pipe2(out, O_CLOEXEC) != 0 || !errReady) {
         CloseFd(in);
         CloseFd(out[0]);
         CloseFd(out[1]);
@@ -120,6 +143,7 @@ void RunningChild::ReadOutput(int outFd, int errFd) {
             const ssize_t n = ::read(fds[i], buffer, sizeof buffer);
             if (n < 0 && errno == EINTR)
                 continue;
+            // A pseudo-terminal whose other side is closed reads as EIO: its end.
             if (n <= 0) {
                 CloseFd(fds[i]);
                 continue;

@@ -40,9 +40,10 @@ struct ChildResult {
 // does, so that SignalGroup reaches it the way Ctrl-C would.
 class RunningChild {
 public:
-    // args[0] is the program's path. `workDir` "" keeps the test's folder.
+    // args[0] is the program's path. `workDir` "" keeps the test's folder. With
+    // `errToTerminal` its standard error is a pseudo-terminal (read back as `err`).
     RunningChild(const std::vector<std::string>& args, const Environment& env,
-                 const std::string& workDir = "");
+                 const std::string& workDir = "", bool errToTerminal = false);
     // Kills a child that is still running and reaps it.
     ~RunningChild();
     RunningChild(const RunningChild&) = delete;

@@ -246,6 +246,21 @@ TEST_F(CliConvertTest, ConvertsAClipAndPrintsOneStatusLine) {
     EXPECT_EQ(info.Audio("codec_name"), "mp3");
 }
 
+TEST_F(CliConvertTest, OnATerminalStandardErrorShowsTheProgressBarAndClearsIt) {
+    const std::string source = Clip("clip.avi");
+    RunningChild cli({kCli, "--profile", "3", "--out", Out(), source}, env_, "", true);
+    const ChildResult run = cli.Wait(kRunLimit);
+
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "Complete\t" + source + "\n");
+    EXPECT_TRUE(std::regex_search(run.err, std::regex("clip\\.avi \\[[#-]{30}\\] +[0-9]+%")))
+        << run.err;
+    // The bar is wiped when the job ends, leaving nothing behind on the line.
+    const std::string wipe = "\r\033[K";
+    ASSERT_GE(run.err.size(), wipe.size());
+    EXPECT_EQ(run.err.substr(run.err.size() - wipe.size()), wipe);
+}
+
 TEST_F(CliConvertTest, AFileNamedTwiceIsConvertedOnceWithAWarning) {
     const std::string source = Clip("clip.avi");
     const std::string sameFile = Path("in/../in/clip.avi");
@@ -350,7 +365,7 @@ TEST_P(CliSignalTest, StopsTheRunningConversionDeletesItsOutputAndExits130) {
 
     RunningChild cli({kCli, "--profile", "6", "--out", Out(), source, next}, env_);
     ASSERT_TRUE(cli.Started());
-    // Wait until FFmpeg is writing the output, then press Ctrl-C (or send SIGTERM).
+    // Wait until FFmpeg is writing the output, then press Ctrl-C (or end or hang up).
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!(Exists(Out("long.flv")) && std::filesystem::file_size(Out("long.flv")) > 0) &&
            std::chrono::steady_clock::now() < deadline)
@@ -369,7 +384,9 @@ TEST_P(CliSignalTest, StopsTheRunningConversionDeletesItsOutputAndExits130) {
               std::vector<pid_t>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(CtrlCAndTerm, CliSignalTest, ::testing::Values(SIGINT, SIGTERM),
+INSTANTIATE_TEST_SUITE_P(StopSignals, CliSignalTest, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
                          [](const auto& info) {
-                             return std::string(info.param == SIGINT ? "Sigint" : "Sigterm");
+                             return std::string(info.param == SIGINT    ? "Sigint"
+                                                : info.param == SIGTERM ? "Sigterm"
+                                                                        : "Sighup");
                          });

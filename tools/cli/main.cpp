@@ -40,6 +40,9 @@ void InstallStopHandlers() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal stops too: otherwise we would die at once and the encoder, ended by
+    // the adapter, would leave a partial output behind.
+    sigaction(SIGHUP, &action, nullptr);
     // A closed pipe on standard output must not kill us in the middle of a job.
     signal(SIGPIPE, SIG_IGN);
 }
