@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "ui/file_filter.h"
+
 class QDialog;
 class QWidget;
 
@@ -17,12 +19,6 @@ class Shell;
 }
 
 namespace ui {
-
-// One entry of a file picker's type list: its text and its patterns, ";"-separated.
-struct FileFilter {
-    QString description;
-    QString patterns;
-};
 
 enum class MessageIcon { Question, Exclamation, Information };
 

@@ -21,14 +21,6 @@ QMessageBox::Icon ToQt(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-// "MPEG Files (*.mpg;*.mpeg)" with "*.mpg;*.mpeg" becomes a Qt filter whose blank-separated
-// patterns Qt understands; the dialog shows only the description (HideNameFilterDetails).
-QString ToQtFilter(const FileFilter& filter) {
-    QString patterns = filter.patterns;
-    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    return filter.description + QStringLiteral(" (") + patterns + QLatin1Char(')');
-}
-
 class QtUiServices final : public UiServices {
 public:
     int RunModal(QDialog& dialog) override { return dialog.exec(); }
@@ -39,7 +31,7 @@ public:
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setOption(QFileDialog::HideNameFilterDetails);
         QStringList qtFilters;
-        for (const FileFilter& filter : filters) qtFilters << ToQtFilter(filter);
+        for (const FileFilter& filter : filters) qtFilters << ToQtNameFilter(filter);
         dialog.setNameFilters(qtFilters);
         if (dialog.exec() != QDialog::Accepted)
             return {};
