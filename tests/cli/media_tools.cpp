@@ -8,10 +8,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <thread>
 
 #include "child_run.h"
+#include "support/temp_folder.h"
 
 namespace testing_support {
 namespace {
@@ -101,6 +103,14 @@ std::string MakeClip(const std::string& path, const ClipSpec& spec) {
                    Environment(), kToolLimit);
     std::remove(piece.c_str());
     return Failure(run);
+}
+
+std::string WriteCorruptVideo(const std::string& path, std::size_t bytes) {
+    std::mt19937 noise(20240531);
+    std::string content(bytes, '\0');
+    for (char& c : content) c = static_cast<char>(noise() & 0xff);
+    WriteFile(path, content);
+    return path;
 }
 
 MediaInfo ProbeMedia(const std::string& path) {

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,6 +31,9 @@ struct ClipSpec {
 // Writes an AVI clip (MPEG-4 video of testsrc, MP2 audio of a 440 Hz tone) to `path`.
 // "" on success, else what FFmpeg said.
 std::string MakeClip(const std::string& path, const ClipSpec& spec = {});
+
+// `bytes` of fixed noise that no demuxer takes for a video, to name like one. Returns `path`.
+std::string WriteCorruptVideo(const std::string& path, std::size_t bytes = 65536);
 
 struct MediaInfo {
     std::string error;                          // "" when ffprobe read the file

@@ -8,7 +8,6 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
-#include <random>
 #include <regex>
 #include <string>
 #include <thread>
@@ -82,11 +81,7 @@ protected:
     }
 
     std::string CorruptVideo(const std::string& name) {
-        std::mt19937 noise(20240531);
-        std::string content(65536, '\0');
-        for (char& c : content) c = static_cast<char>(noise() & 0xff);
-        WriteFile(In(name), content);
-        return In(name);
+        return testing_support::WriteCorruptVideo(In(name));
     }
 
     TempFolder temp_;

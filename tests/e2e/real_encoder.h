@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "fake_hosts.h"
@@ -15,15 +14,6 @@ namespace testing_support {
 // The folder whose DLL/ffmpeg is the adapter.
 inline std::string RealToolFolder() {
     return VANTREL_BIN_DIR;
-}
-
-// `bytes` of noise that no demuxer takes for a video, under a video's name.
-inline std::string WriteCorruptVideo(const std::string& path, std::size_t bytes = 65536) {
-    std::mt19937 noise(20240531);
-    std::string content(bytes, '\0');
-    for (char& c : content) c = static_cast<char>(noise() & 0xff);
-    WriteFile(path, content);
-    return path;
 }
 
 // A test of the engine with the real encoder; skipped where FFmpeg is not installed. Its
