@@ -436,12 +436,15 @@ int CIconButton::DrawCaptionText(QPainter& painter, const QString& text, const Q
     const QRect area = caption;
     const QSize box = painter.fontMetrics().boundingRect(area, flags, text).size();
     caption = controls::CentreIn(area, box);
+    // Laid out again across the whole area (AlignHCenter keeps it centred): the measured box
+    // is rounded, and a line that needs a fraction more than it would wrap when drawn.
+    const QRect line(area.left(), caption.top(), area.width(), caption.height());
     if (disabled) {
         // Engraved: the highlight one pixel right and down, the shadow on top.
         painter.setPen(palette().color(QPalette::Active, QPalette::Light));
-        painter.drawText(caption.translated(1, 1), flags, text);
+        painter.drawText(line.translated(1, 1), flags, text);
         painter.setPen(palette().color(QPalette::Active, QPalette::Dark));
-        painter.drawText(caption, flags, text);
+        painter.drawText(line, flags, text);
         return 0;
     }
     QRgb color = m_crColors[ColorForegroundOut];
@@ -450,6 +453,6 @@ int CIconButton::DrawCaptionText(QPainter& painter, const QString& text, const Q
     else if (m_bFocused)
         color = m_crColors[ColorForegroundFocus];
     painter.setPen(QColor(color));
-    painter.drawText(caption, flags, text);
+    painter.drawText(line, flags, text);
     return 0;
 }
