@@ -218,6 +218,9 @@ TEST_F(ConverterDlgTest, JobListSelectsWholeRowsSeveralAtOnceAndNeverSorts) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, statusCell.center());
     EXPECT_EQ(list->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(list->selectionModel()->selectedIndexes().size(), 5);
+    const QRect nameCell = list->visualRect(list->model()->index(1, 1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, nameCell.center());
+    EXPECT_EQ(list->selectionModel()->selectedRows().size(), 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
     EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("b.avi"));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
@@ -203,6 +204,11 @@ TEST_F(SettingsDlgTest, TabOrderAndFirstFocusFollowTheTemplate) {
     EXPECT_EQ(order, (QStringList{"1", "2", "1014", "1015", "1016", "1017", "1018", "1019", "1020",
                                   "1021", "1022"}));
     EXPECT_TRUE(Button(1)->isDefault());
+
+    Dlg().show();
+    QApplication::setActiveWindow(&Dlg());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Dlg()));
+    EXPECT_EQ(QApplication::focusWidget(), Button(1));
 }
 
 TEST_F(SettingsDlgTest, EveryTextFitsAndNothingOverlaps) {
