@@ -10,12 +10,29 @@
 
 namespace engine {
 
-int DurationProbeProc(ProbeHost& host, const std::atomic<bool>* abandon,
-                      std::string* startFailure) {
+namespace {
+
+// The exit status by which a tool says that it could not run at all (the shell's "command not
+// found", which the adapter also uses when FFmpeg is missing).
+constexpr int kToolNotFoundStatus = 127;
+
+std::string ToolFailure(const CommandLine& command, const EncoderProcess::Outcome& finished,
+                        const OutputScanner& scanner) {
+    if (!finished.started)
+        return "the encoder " + command.args.front() + " could not be started";
+    if (finished.exited && finished.exitCode == kToolNotFoundStatus)
+        return scanner.LastLine().empty() ? "the encoder could not run" : scanner.LastLine();
+    return "";
+}
+
+}  // namespace
+
+int DurationProbeProc(ProbeHost& host, const std::atomic<bool>* abandon, ProbeOutcome* outcome) {
+    const CommandLine command = BuildProbeCommand(host.ProbeFile());
     EncoderProcess tool;
-    const auto started = tool.Start(BuildProbeCommand(host.ProbeFile()), host.ToolFolder());
-    if (startFailure)
-        *startFailure = StartFailureText(started);
+    const auto started = tool.Start(command, host.ToolFolder());
+    if (outcome)
+        outcome->startFailure = StartFailureText(started);
 
     OutputScanner scanner;
     std::optional<std::string> reported;
@@ -42,7 +59,9 @@ int DurationProbeProc(ProbeHost& host, const std::atomic<bool>* abandon,
         if (abandon && abandon->load())
             break;
     }
-    tool.Finish();
+    const EncoderProcess::Outcome finished = tool.Finish();
+    if (outcome && outcome->startFailure.empty())
+        outcome->toolFailure = ToolFailure(command, finished, scanner);
     return 1;
 }
 
@@ -52,10 +71,9 @@ ProbeOutcome RunDurationProbe(ProbeHost& host, const ProbeWait& wait) {
     bool done = false;
     std::atomic<bool> abandon{false};
     ProbeOutcome outcome;
-    std::string startFailure;
 
     std::thread probe([&] {
-        DurationProbeProc(host, &abandon, &startFailure);
+        DurationProbeProc(host, &abandon, &outcome);
         std::lock_guard<std::mutex> lock(mutex);
         done = true;
         doneChanged.notify_all();
@@ -86,7 +104,6 @@ ProbeOutcome RunDurationProbe(ProbeHost& host, const ProbeWait& wait) {
         waitFor(std::chrono::hours(1));
     }
     probe.join();
-    outcome.startFailure = startFailure;
     return outcome;
 }
 

@@ -26,22 +26,25 @@ public:
     virtual std::string ToolFolder() = 0;
 };
 
+struct ProbeOutcome {
+    bool overran = false;      // the probe outlived both waits and was made to give up
+    std::string startFailure;  // "Can't create out pipe" and the like, or ""
+    // Why the tool itself could not do its work (not found, or FFmpeg missing behind it),
+    // or "". A file the tool cannot read is not a tool failure: its Length is just empty.
+    std::string toolFailure;
+};
+
 // Runs one probe on the calling thread and returns 1. It also gives up when `abandon` (if
-// given) becomes true; its tool is then ended. A failure to start the tool is returned in
-// `startFailure` (when given) for the caller to show on its own thread.
+// given) becomes true; its tool is then ended. Failures are returned in `outcome` (when
+// given) for the caller to show on its own thread.
 int DurationProbeProc(ProbeHost& host, const std::atomic<bool>* abandon = nullptr,
-                      std::string* startFailure = nullptr);
+                      ProbeOutcome* outcome = nullptr);
 
 struct ProbeWait {
     std::chrono::milliseconds first{30000};
     std::chrono::milliseconds second{20000};
     // Called about every 50 ms while waiting, so that a window can repaint.
     std::function<void()> whileWaiting;
-};
-
-struct ProbeOutcome {
-    bool overran = false;      // the probe outlived both waits and was made to give up
-    std::string startFailure;  // "Can't create out pipe" and the like, or ""
 };
 
 // Runs DurationProbeProc on a thread of its own and waits for it: `first`, then `second`

@@ -333,6 +333,18 @@ TEST_F(CliConvertTest, AMissingFfmpegIsReportedAndTheJobFails) {
     EXPECT_FALSE(Exists(Out("clip.flv")));
 }
 
+TEST_F(CliConvertTest, ProbeWithAMissingFfmpegSaysSoAndFails) {
+    const std::string source = Clip("clip.avi");
+    std::filesystem::create_directories(Path("empty"));
+    env_.Set("PATH", Path("empty"));
+
+    const ChildResult run = Run({"--probe", source});
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, source + "\t\n");
+    EXPECT_NE(run.err.find("FFmpeg"), std::string::npos) << run.err;
+}
+
 TEST_F(CliTest, AMissingEncoderBesideTheProgramIsReported) {
     // A copy of the program without DLL/ffmpeg beside it.
     std::filesystem::create_directories(Path("bare"));

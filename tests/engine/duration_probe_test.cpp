@@ -92,3 +92,24 @@ TEST(DurationProbeTest, AQuickProbeDoesNotWaitForTheTimeLimits) {
     // Far below the 30 s first wait: the probe ended the wait, not the clock.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
+
+TEST(DurationProbeTest, SaysWhenTheToolItselfCouldNotRun) {
+    EngineFolders folders;
+    FakeProbeHost missingTool;
+    Prepare(missingTool, folders, folders.Source("a.avi"));
+    missingTool.toolFolder = folders.Path("nowhere");
+    EXPECT_NE(
+        engine::RunDurationProbe(missingTool, engine::ProbeWait{}).toolFailure.find("DLL/ffmpeg"),
+        std::string::npos);
+
+    FakeProbeHost noFfmpeg;
+    Prepare(noFfmpeg, folders,
+            folders.Source("b.avi", "eprint vantrel: FFmpeg not found\\n\nexit 127\n"));
+    EXPECT_EQ(engine::RunDurationProbe(noFfmpeg, engine::ProbeWait{}).toolFailure,
+              "vantrel: FFmpeg not found");
+
+    // A file the tool cannot read is an empty Length, not a failure of the tool.
+    FakeProbeHost unreadable;
+    Prepare(unreadable, folders, folders.In("missing.avi"));
+    EXPECT_EQ(engine::RunDurationProbe(unreadable, engine::ProbeWait{}).toolFailure, "");
+}

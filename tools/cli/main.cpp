@@ -123,14 +123,16 @@ int Convert(const cli::Options& options, const std::vector<std::string>& files,
 
 int Probe(const std::vector<std::string>& files) {
     cli::TerminalHost host({}, "", 0, g_stop, false);
+    bool toolFailed = false;
     for (const std::string& file : files) {
-        const std::string length = host.Probe(file);
+        std::string length;
+        toolFailed = !host.Probe(file, &length) || toolFailed;
         if (g_interrupted.load())
             return kExitStopped;
         std::printf("%s\t%s\n", file.c_str(), length.c_str());
         std::fflush(stdout);
     }
-    return kExitOk;
+    return toolFailed ? kExitJobFailed : kExitOk;
 }
 
 }  // namespace

@@ -74,13 +74,16 @@ void TerminalHost::JobFinished(int row, const engine::JobReport& report) {
                      report.reason.c_str());
 }
 
-std::string TerminalHost::Probe(const std::string& source) {
+bool TerminalHost::Probe(const std::string& source, std::string* length) {
     probeFile_ = source;
     duration_.clear();
     const engine::ProbeOutcome outcome = engine::RunDurationProbe(*this, engine::ProbeWait{});
+    *length = duration_;
     if (!outcome.startFailure.empty())
         ShowError(outcome.startFailure);
-    return duration_;
+    else if (!outcome.toolFailure.empty())
+        ShowError(source + ": " + outcome.toolFailure);
+    return outcome.startFailure.empty() && outcome.toolFailure.empty();
 }
 
 }  // namespace cli

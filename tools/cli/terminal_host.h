@@ -38,8 +38,9 @@ public:
     std::string ProbeFile() override { return probeFile_; }
     void SetDuration(const std::string& text) override { duration_ = text; }
 
-    // Probes one file; the Length text, "" when none was found.
-    std::string Probe(const std::string& source);
+    // Probes one file: `length` is its Length text, "" when none was found. False (with a
+    // message on standard error) when the encoder itself could not run.
+    bool Probe(const std::string& source, std::string* length);
 
     const std::vector<std::string>& Statuses() const { return statuses_; }
 
