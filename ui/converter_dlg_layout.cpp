@@ -12,6 +12,7 @@
 #include "ui/converter_dlg.h"
 #include "ui/dialog_template.h"
 #include "ui/job_columns.h"
+#include "ui/job_list_ctrl.h"
 #include "ui/product.h"
 
 namespace {
@@ -63,7 +64,8 @@ void CConverterDlg::BuildFromTemplate() {
     m_btnQuit = NewButton(this, 1, "&Quit", dlg, {282, 18, 49, 26});
     m_btnQuit->SetDefault(true);
 
-    m_listJobs = new QTreeWidget(this);
+    // Numbers its rows by position and draws selected rows itself.
+    m_listJobs = new CJobListCtrl(this);
     m_listJobs->setObjectName(QStringLiteral("1003"));
     m_listJobs->setRootIsDecorated(false);
     m_listJobs->setItemsExpandable(false);

@@ -1,0 +1,27 @@
+// CJobListCtrl: the main window's job list, a tree widget used as a report-style list. It takes
+// part in its own drawing the way the list's custom-draw handler (OnCustomdrawJobList) did:
+// every row painted gets its "NO." cell set to its one-based position, and a selected row is
+// drawn here as an outlined rectangle in the highlight colour, filled with a light tint of it,
+// with the cell texts over it. Unselected rows are the tree widget's own drawing.
+#pragma once
+
+#include <QTreeWidget>
+
+class CJobListCtrl : public QTreeWidget {
+    Q_OBJECT
+
+public:
+    explicit CJobListCtrl(QWidget* parent = nullptr);
+
+protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
+
+private:
+    // The item pre-paint stage of one row: numbers it, and draws it when it is selected.
+    // Returns true when the row is drawn, false when the list should draw it.
+    bool OnCustomdrawJobList(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const;
+    void DrawSelectedRow(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QTreeWidgetItem& item) const;
+};
