@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTreeWidget>
@@ -10,10 +11,12 @@
 
 #include "controls/icon_button.h"
 #include "engine/command_line.h"
+#include "engine/worker_host.h"
 #include "platform/shell.h"
 #include "res/artwork.h"
 #include "settings/settings_file.h"
 #include "ui/about_dlg.h"
+#include "ui/gui_caller.h"
 #include "ui/job_columns.h"
 #include "ui/main_buttons.h"
 #include "ui/product.h"
@@ -23,7 +26,8 @@
 CConverterDlg::CConverterDlg(QWidget* parent, ui::UiServices* services)
     : QDialog(parent),
       m_hIcon(res::IconPath(128)),
-      services_(services ? *services : ui::DefaultUiServices()) {
+      services_(services ? *services : ui::DefaultUiServices()),
+      m_caller(std::make_unique<ui::GuiCaller>(this)) {
     BuildFromTemplate();
 
     connect(m_btnAdd, &QPushButton::clicked, this, &CConverterDlg::OnAdd);
@@ -43,7 +47,15 @@ CConverterDlg::CConverterDlg(QWidget* parent, ui::UiServices* services)
     OnInitDialog();
 }
 
-CConverterDlg::~CConverterDlg() = default;
+// Without a window left to serve it, the worker's calls do nothing; Stop makes it end its tool
+// and delete the partial output.
+CConverterDlg::~CConverterDlg() {
+    if (m_worker.joinable()) {
+        m_bStop = true;
+        m_caller->Close();
+        m_worker.join();
+    }
+}
 
 void CConverterDlg::OnInitDialog() {
     // The about item; the window manager's own system menu cannot be extended.
@@ -124,13 +136,31 @@ void CConverterDlg::OnSettings() {
     services_.RunModal(settingsDlg);
 }
 
-// The job-list and conversion commands arrive with the job list's work.
-void CConverterDlg::OnAdd() {}
-void CConverterDlg::OnRemove() {}
-void CConverterDlg::OnClear() {}
-void CConverterDlg::OnConvert() {}
-void CConverterDlg::OnStop() {}
-void CConverterDlg::OnOK() {}
-void CConverterDlg::OnBrowse() {}
-void CConverterDlg::OnOpenFolder() {}
-void CConverterDlg::OnSelchangeFormat() {}
+void CConverterDlg::OnBrowse() {
+    const std::optional<QString> folder =
+        services_.PickFolder(this, QStringLiteral("Select output file path"));
+    if (!folder || folder->isEmpty())
+        return;
+    m_editOutPath->setText(*folder);
+    WriteSetting(settings::kOutPath, QFile::encodeName(*folder).toStdString(), "output folder");
+}
+
+void CConverterDlg::OnOpenFolder() {
+    services_.Shell().Open(QFile::encodeName(m_editOutPath->text()).toStdString());
+}
+
+void CConverterDlg::OnSelchangeFormat() {
+    WriteSetting(settings::kFormat, std::to_string(m_comboFormat->currentIndex()), "output format");
+}
+
+// The settings file is written at once; a failure is told, not swallowed.
+bool CConverterDlg::WriteSetting(const char* key, const std::string& value, const char* what) {
+    std::string error;
+    if (settings::WriteText(key, value, &error))
+        return true;
+    services_.Tell(this, QStringLiteral("Error"),
+                   QStringLiteral("The %1 could not be saved.\n\n").arg(QLatin1String(what)) +
+                       QString::fromStdString(error),
+                   ui::MessageIcon::Exclamation);
+    return false;
+}

@@ -5,9 +5,13 @@
 #include <QDialog>
 #include <QIcon>
 #include <atomic>
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 
 class CIconButton;
+class QCloseEvent;
 class QComboBox;
 class QContextMenuEvent;
 class QLineEdit;
@@ -15,9 +19,15 @@ class QMenu;
 class QProgressBar;
 class QTreeWidget;
 
-namespace ui {
-class UiServices;
+namespace engine {
+class WorkerHost;
 }
+
+namespace ui {
+class DialogWorkerHost;
+class GuiCaller;
+class UiServices;
+}  // namespace ui
 
 class CConverterDlg : public QDialog {
     Q_OBJECT
@@ -29,6 +39,8 @@ public:
     // `services` answers every question, picker and modal dialog of this window and opens
     // web addresses and folders; nullptr means Qt's own dialogs and the desktop shell.
     explicit CConverterDlg(QWidget* parent = nullptr, ui::UiServices* services = nullptr);
+    // A batch still running is stopped first: its tool ended, its partial output deleted, its
+    // worker joined.
     ~CConverterDlg() override;
 
     // Duration text of the latest probe and the file it probed. Each is written by one thread
@@ -63,6 +75,21 @@ public:
     // a right click on the dialog opens it.
     QMenu* SystemMenu() const { return m_systemMenu; }
 
+    // Whether a row's Name is `path`. Names are compared exactly: on this platform two names
+    // that differ in letter case are two files.
+    bool IsJobListed(const QString& path) const;
+
+    // From Convert until the worker has ended and been joined.
+    bool IsConverting() const { return m_worker.joinable(); }
+
+    // How long Add waits for each duration probe: `first`, then `second` more, after which the
+    // probe is made to give up and its tool is ended.
+    void SetProbeWaits(std::chrono::milliseconds first, std::chrono::milliseconds second);
+
+signals:
+    // A batch's worker has ended and been joined.
+    void batchEnded();
+
 public slots:
     void OnSysCommand(int nID);
     void OnAbout();
@@ -79,8 +106,14 @@ public slots:
     void OnOpenFolder();
     void OnSelchangeFormat();
 
+    // Every way the dialog ends (Quit, Esc, the close box) comes here; a running batch is
+    // stopped as Stop does and its worker waited for before the dialog ends.
+    void done(int result) override;
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The close box: asks "Do you want to quit?".
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildFromTemplate();
@@ -88,6 +121,34 @@ private:
     void SetUpButtons();
     CIconButton* Button(int id) const;
 
+    void AddFile(const QString& path, int row);
+    void ProbeDuration(const QString& path);
+    void SetListCommandsEnabled(bool enabled);
+    void SetBatchSettingsEnabled(bool enabled);
+    // The dialog's side of the worker's EnableControls: the state after a batch.
+    void RestoreAfterBatch();
+    void OnWorkerEnded();
+    // Asks a running batch to stop and serves its worker's calls until it has ended.
+    void StopBatchAndWait();
+    bool WriteSetting(const char* key, const std::string& value, const char* what);
+
     ui::UiServices& services_;
     QMenu* m_systemMenu = nullptr;
+
+    std::chrono::milliseconds m_probeFirst{30000};
+    std::chrono::milliseconds m_probeSecond{20000};
+    bool m_adding = false;         // Add is waiting for a probe
+    bool m_closeDeferred = false;  // the close box was used meanwhile
+    bool m_quitting = false;       // the dialog is ending and waits for the worker
+
+    // The running batch. m_batchRunning is the window's view (from Convert to the worker's
+    // EnableControls); m_workerFinished is set by the worker thread as its last step.
+    std::unique_ptr<ui::GuiCaller> m_caller;
+    std::unique_ptr<engine::WorkerHost> m_workerHost;
+    std::thread m_worker;
+    bool m_batchRunning = false;
+    std::atomic<bool> m_workerFinished{false};
+    std::string m_workerFailure;  // what ended a worker early; read after it is joined
+
+    friend class ui::DialogWorkerHost;
 };

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "ui/file_filter.h"
@@ -20,7 +21,8 @@ class Shell;
 
 namespace ui {
 
-enum class MessageIcon { Question, Exclamation, Information };
+// None: a plain message without an icon, as the "Error" boxes of the encoder runs are.
+enum class MessageIcon { None, Question, Exclamation, Information };
 
 class UiServices {
 public:
@@ -45,6 +47,10 @@ public:
 
     // Where folders and web addresses are opened.
     virtual platform::Shell& Shell() = 0;
+
+    // The folder against which the encoder tool's relative path "DLL/ffmpeg" is resolved:
+    // by default the folder of the running program.
+    virtual std::string ToolFolder();
 };
 
 // Qt's own dialogs and message boxes, and the desktop's opener.

@@ -3,8 +3,10 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "platform/fs.h"
 #include "platform/shell.h"
 #include "ui/ui_services.h"
+#include "ui/video_file_types.h"
 
 namespace ui {
 namespace {
@@ -17,6 +19,8 @@ QMessageBox::Icon ToQt(MessageIcon icon) {
             return QMessageBox::Warning;
         case MessageIcon::Information:
             return QMessageBox::Information;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -27,12 +31,7 @@ public:
 
     QStringList PickFiles(QWidget* owner, const std::vector<FileFilter>& filters) override {
         QFileDialog dialog(owner);
-        dialog.setFileMode(QFileDialog::ExistingFiles);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setOption(QFileDialog::HideNameFilterDetails);
-        QStringList qtFilters;
-        for (const FileFilter& filter : filters) qtFilters << ToQtNameFilter(filter);
-        dialog.setNameFilters(qtFilters);
+        SetUpOpenFilesDialog(dialog, filters);
         if (dialog.exec() != QDialog::Accepted)
             return {};
         return dialog.selectedFiles();
@@ -61,6 +60,10 @@ public:
 };
 
 }  // namespace
+
+std::string UiServices::ToolFolder() {
+    return platform::ExecutableDir();
+}
 
 UiServices& DefaultUiServices() {
     static QtUiServices services;

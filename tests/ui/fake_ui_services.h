@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,11 @@ public:
 
     QStringList filesToPick;
     std::optional<QString> folderToPick;
+    std::vector<std::vector<ui::FileFilter>> fileFilters;  // the types of every file pick
+    std::vector<QString> folderPrompts;                    // the text of every folder pick
     bool answer = false;
+    // When set, answers each question in place of `answer`.
+    std::function<bool(const ToldMessage&)> onAsk;
     std::vector<ToldMessage> asked;
     std::vector<ToldMessage> told;
     RecordingShell shell;
@@ -45,20 +50,29 @@ public:
         modalClasses.push_back(QString::fromLatin1(dialog.metaObject()->className()));
         return onModal(dialog);
     }
-    QStringList PickFiles(QWidget*, const std::vector<ui::FileFilter>&) override {
+    QStringList PickFiles(QWidget*, const std::vector<ui::FileFilter>& filters) override {
+        fileFilters.push_back(filters);
         return filesToPick;
     }
-    std::optional<QString> PickFolder(QWidget*, const QString&) override { return folderToPick; }
+    std::optional<QString> PickFolder(QWidget*, const QString& prompt) override {
+        folderPrompts.push_back(prompt);
+        return folderToPick;
+    }
     bool AskYesNo(QWidget*, const QString& caption, const QString& text,
                   ui::MessageIcon icon) override {
         asked.push_back({caption, text, icon});
-        return answer;
+        return onAsk ? onAsk(asked.back()) : answer;
     }
     void Tell(QWidget*, const QString& caption, const QString& text,
               ui::MessageIcon icon) override {
         told.push_back({caption, text, icon});
     }
     platform::Shell& Shell() override { return shell; }
+
+    // Where DLL/ffmpeg is looked for: by default a folder that does not exist, so that no
+    // test runs a tool it did not put there.
+    std::string toolFolder = "/nonexistent/vantrel-test-tools";
+    std::string ToolFolder() override { return toolFolder; }
 };
 
 }  // namespace testing_support

@@ -1,0 +1,291 @@
+// Converting from the main window: Convert runs the worker with the dialog as its host (the
+// fake encoder as DLL/ffmpeg), Stop, and ending the dialog while a batch runs.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QProgressBar>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+#include <memory>
+
+#include "batch_folders.h"
+#include "controls/icon_button.h"
+#include "engine/job_row.h"
+#include "fake_ui_services.h"
+#include "process_checks.h"
+#include "ui/converter_dlg.h"
+#include "wait_until.h"
+#include "window_states.h"
+
+namespace {
+
+using testing_support::ColumnTexts;
+using testing_support::EnabledStates;
+using testing_support::WaitUntil;
+namespace states = testing_support::states;
+
+// A job that shows progress, then keeps its tool running until it is ended.
+std::string HangingJob(const std::string& pidFile) {
+    return "write-pid " + pidFile + "\nbanner\nprogress 2\nhang\n";
+}
+
+class ConverterDlgBatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        services_.toolFolder = folders_.Tool();
+        dlg_ = std::make_unique<CConverterDlg>(nullptr, &services_);
+        dlg_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_.get()));
+    }
+
+    // Adds the sources in this order, top to bottom, then gives each its script for the
+    // conversion (the probes of Add see the fake's usual behaviour).
+    void AddSources(const std::vector<std::pair<std::string, std::string>>& sources,
+                    std::size_t bytes = 100000) {
+        QStringList paths;
+        for (const auto& source : sources)
+            paths << QString::fromStdString(folders_.Source(source.first, "", bytes));
+        services_.filesToPick = paths;
+        dlg_->OnAdd();
+        ASSERT_EQ(dlg_->m_listJobs->topLevelItemCount(), static_cast<int>(sources.size()));
+        for (const auto& [name, script] : sources) {
+            if (!script.empty())
+                testing_support::WriteFile(folders_.In(name) + ".fake", script);
+        }
+    }
+    QStringList Statuses() const { return ColumnTexts(*dlg_, engine::kColumnStatus); }
+    QString Status(int row) const {
+        return dlg_->m_listJobs->topLevelItem(row)->text(engine::kColumnStatus);
+    }
+    bool WaitForBatchEnd() {
+        return WaitUntil([&] { return !dlg_->IsConverting(); });
+    }
+    // Starts a batch whose top job hangs, and waits until its tool runs and wrote output.
+    pid_t StartHangingBatch(const std::string& pidFile) {
+        AddSources({{"hang.avi", HangingJob(pidFile)}, {"next.avi", ""}});
+        dlg_->OnConvert();
+        EXPECT_TRUE(WaitUntil([&] {
+            return testing_support::PidFromFile(pidFile) > 0 &&
+                   std::filesystem::exists(folders_.Out("hang.flv")) &&
+                   dlg_->m_progress->value() > 1;
+        }));
+        return testing_support::PidFromFile(pidFile);
+    }
+    // Answers Yes to the question with this text and No to any other.
+    void AnswerYesTo(const QString& text) {
+        services_.onAsk = [text](const testing_support::ToldMessage& q) { return q.text == text; };
+    }
+
+    testing_support::BatchFolders folders_;
+    testing_support::FakeUiServices services_;
+    std::unique_ptr<CConverterDlg> dlg_;
+};
+
+TEST_F(ConverterDlgBatchTest, ConvertOnAnEmptyListChangesNothing) {
+    dlg_->OnConvert();
+    EXPECT_FALSE(dlg_->IsConverting());
+    EXPECT_EQ(EnabledStates(*dlg_), states::kIdle);
+}
+
+TEST_F(ConverterDlgBatchTest, BatchConvertsEveryRowTopToBottom) {
+    AddSources({{"first.avi", ""},
+                {"second.avi", "banner\nprogress 3\nsleep 600\nexit 0\n"},
+                {"third.avi", "banner\nprogress 2\nexit 1\n"}});
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+
+    QTest::mouseClick(dlg_->m_btnConvert, Qt::LeftButton);
+    EXPECT_EQ(EnabledStates(*dlg_), states::kConverting);
+    ASSERT_TRUE(WaitUntil([&] { return Status(1) == "Converting"; }));
+    EXPECT_EQ(Statuses(), (QStringList{"Complete", "Converting", "Ready"}));
+    EXPECT_EQ(EnabledStates(*dlg_), states::kConverting);
+    EXPECT_EQ(dlg_->m_progress->minimum(), 1);
+    EXPECT_EQ(dlg_->m_progress->maximum(), 100);
+    // Rows handled in this batch stay selected.
+    EXPECT_TRUE(dlg_->m_listJobs->topLevelItem(0)->isSelected());
+    EXPECT_TRUE(dlg_->m_listJobs->topLevelItem(1)->isSelected());
+    EXPECT_TRUE(services_.shell.opened.empty());
+
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(Statuses(), (QStringList{"Complete", "Complete", "Error"}));
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+    EXPECT_EQ(services_.shell.opened, std::vector<std::string>{folders_.Out()});
+    EXPECT_EQ(dlg_->m_progress->value(), dlg_->m_progress->minimum()) << "the bar ends empty";
+    EXPECT_TRUE(std::filesystem::exists(folders_.Out("first.flv")));
+    EXPECT_TRUE(std::filesystem::exists(folders_.Out("second.flv")));
+    EXPECT_TRUE(services_.told.empty());
+    EXPECT_FALSE(dlg_->m_bStop);
+}
+
+TEST_F(ConverterDlgBatchTest, BarMovesWithTheOutputAndStaysFullPastTheSourceSize) {
+    // A 4000-byte source and no duration in the output: the fake's 4 kB steps give 100, 200
+    // and 300 per cent.
+    AddSources({{"small.avi", "progress 1\nsleep 300\nprogress 3\nsleep 600\n"}}, 4000);
+    dlg_->OnConvert();
+    ASSERT_TRUE(WaitUntil([&] { return dlg_->m_progress->value() == 100; }));
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(Statuses(), QStringList{"Complete"});
+}
+
+TEST_F(ConverterDlgBatchTest, ASecondBatchConvertsEveryRowAgain) {
+    AddSources({{"a.avi", ""}, {"b.avi", "banner\nexit 1\n"}});
+    dlg_->OnConvert();
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(Statuses(), (QStringList{"Complete", "Error"}));
+    folders_.Source("b.avi", "banner\nprogress 1\n");
+    std::filesystem::remove(folders_.Out("a.flv"));
+
+    QTest::mouseClick(dlg_->m_btnConvert, Qt::LeftButton);
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(Statuses(), (QStringList{"Complete", "Complete"}));
+    EXPECT_TRUE(std::filesystem::exists(folders_.Out("a.flv")));
+    EXPECT_EQ(services_.shell.opened.size(), 2u);
+}
+
+TEST_F(ConverterDlgBatchTest, TheProfileAndFolderAreThoseShownWhenConvertIsPressed) {
+    const std::string args = folders_.Path("args.txt");
+    AddSources({{"a.avi", "log-args " + args + "\nbanner\n"}});
+    dlg_->m_comboFormat->setCurrentIndex(5);
+    dlg_->OnConvert();
+    ASSERT_TRUE(WaitForBatchEnd());
+    const std::string logged = testing_support::ReadFile(args);
+    EXPECT_NE(logged.find("480x320"), std::string::npos) << logged;
+    EXPECT_NE(logged.find(folders_.Out("a.flv")), std::string::npos) << logged;
+}
+
+TEST_F(ConverterDlgBatchTest, StopAnsweredNoKeepsConverting) {
+    const pid_t pid = StartHangingBatch(folders_.Path("tool.pid"));
+    services_.answer = false;
+    QTest::mouseClick(dlg_->m_btnStop, Qt::LeftButton);
+    ASSERT_EQ(services_.asked.size(), 1u);
+    EXPECT_EQ(services_.asked[0].caption, QStringLiteral("Warning"));
+    EXPECT_EQ(services_.asked[0].text, QStringLiteral("Do you want to stop convert?"));
+    EXPECT_EQ(services_.asked[0].icon, ui::MessageIcon::Question);
+    EXPECT_FALSE(dlg_->m_bStop);
+    EXPECT_EQ(EnabledStates(*dlg_), states::kConverting);
+    QTest::qWait(300);
+    EXPECT_TRUE(testing_support::IsAlive(pid));
+    EXPECT_EQ(Status(0), QStringLiteral("Converting"));
+}
+
+TEST_F(ConverterDlgBatchTest, StopFreesTheSettingsAtOnceThenEndsTheJobAndTheBatch) {
+    const pid_t pid = StartHangingBatch(folders_.Path("tool.pid"));
+    services_.answer = true;
+    QTest::mouseClick(dlg_->m_btnStop, Qt::LeftButton);
+
+    // The worker is still finishing: the tool gets its waits before it is ended.
+    EXPECT_TRUE(dlg_->IsConverting());
+    EXPECT_EQ(EnabledStates(*dlg_), states::kStopping);
+    QTest::mouseClick(dlg_->m_btnSettings, Qt::LeftButton);
+    EXPECT_EQ(services_.modalClasses, std::vector<QString>{"CSettingsDlg"});
+
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(Statuses(), (QStringList{"Stop", "Ready"}));
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv"))) << "partial output kept";
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("next.flv")));
+    EXPECT_FALSE(testing_support::IsAlive(pid));
+    EXPECT_TRUE(services_.shell.opened.empty()) << "a stopped batch opened the folder";
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+    EXPECT_FALSE(dlg_->m_bStop);
+}
+
+TEST_F(ConverterDlgBatchTest, StopConfirmedAfterTheBatchEndedDoesNotStopTheNext) {
+    AddSources({{"a.avi", "banner\nprogress 2\nsleep 300\n"}});
+    dlg_->OnConvert();
+    // The batch ends while the question is up.
+    services_.onAsk = [&](const testing_support::ToldMessage&) {
+        EXPECT_TRUE(WaitUntil([&] { return !dlg_->IsConverting(); }));
+        return true;
+    };
+    dlg_->OnStop();
+    EXPECT_EQ(Statuses(), QStringList{"Complete"});
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+
+    dlg_->OnConvert();
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(Statuses(), QStringList{"Complete"});
+    EXPECT_EQ(services_.shell.opened.size(), 2u);
+}
+
+TEST_F(ConverterDlgBatchTest, MissingToolLeavesTheJobInErrorWithoutAMessage) {
+    services_.toolFolder = folders_.Path("no-tool-here");
+    AddSources({{"a.avi", ""}});
+    dlg_->OnConvert();
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(Statuses(), QStringList{"Error"});
+    EXPECT_TRUE(services_.told.empty());
+}
+
+TEST_F(ConverterDlgBatchTest, CloseBoxDuringABatchStopsItBeforeTheWindowCloses) {
+    const pid_t pid = StartHangingBatch(folders_.Path("tool.pid"));
+    AnswerYesTo(QStringLiteral("Do you want to quit?"));
+    EXPECT_TRUE(dlg_->close());
+    EXPECT_FALSE(dlg_->isVisible());
+    EXPECT_FALSE(dlg_->IsConverting()) << "the window closed before its worker ended";
+    EXPECT_FALSE(testing_support::IsAlive(pid));
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv")));
+    EXPECT_EQ(dlg_->result(), QDialog::Rejected);
+    ASSERT_EQ(services_.asked.size(), 1u);
+    EXPECT_EQ(services_.asked[0].text, QStringLiteral("Do you want to quit?"));
+    dlg_.reset();
+}
+
+TEST_F(ConverterDlgBatchTest, CloseBoxAnsweredNoKeepsTheBatchRunning) {
+    const pid_t pid = StartHangingBatch(folders_.Path("tool.pid"));
+    services_.answer = false;
+    EXPECT_FALSE(dlg_->close());
+    EXPECT_TRUE(dlg_->isVisible());
+    EXPECT_TRUE(dlg_->IsConverting());
+    EXPECT_TRUE(testing_support::IsAlive(pid));
+    EXPECT_FALSE(dlg_->m_bStop);
+}
+
+TEST_F(ConverterDlgBatchTest, EscDuringABatchStopsItWithoutAQuestion) {
+    const pid_t pid = StartHangingBatch(folders_.Path("tool.pid"));
+    QTest::keyClick(dlg_.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dlg_->isVisible());
+    EXPECT_FALSE(dlg_->IsConverting());
+    EXPECT_TRUE(services_.asked.empty());
+    EXPECT_FALSE(testing_support::IsAlive(pid));
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv")));
+    EXPECT_EQ(Status(0), QStringLiteral("Stop"));
+    EXPECT_EQ(Status(1), QStringLiteral("Ready"));
+}
+
+TEST_F(ConverterDlgBatchTest, QuitDuringABatchStopsItBeforeTheWindowCloses) {
+    const pid_t pid = StartHangingBatch(folders_.Path("tool.pid"));
+    // The Quit button is disabled meanwhile; its handler is what Enter would reach.
+    EXPECT_FALSE(dlg_->m_btnQuit->isEnabled());
+    QTest::keyClick(dlg_->m_listJobs, Qt::Key_Return);
+    EXPECT_TRUE(services_.asked.empty());
+    EXPECT_TRUE(dlg_->isVisible());
+
+    AnswerYesTo(QStringLiteral("Do you want to quit?"));
+    dlg_->OnOK();
+    EXPECT_FALSE(dlg_->isVisible());
+    EXPECT_EQ(dlg_->result(), QDialog::Accepted);
+    EXPECT_FALSE(dlg_->IsConverting());
+    EXPECT_FALSE(testing_support::IsAlive(pid));
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv")));
+}
+
+TEST_F(ConverterDlgBatchTest, DestroyingTheWindowDuringABatchStopsAndJoinsItsWorker) {
+    const pid_t pid = StartHangingBatch(folders_.Path("tool.pid"));
+    dlg_.reset();
+    EXPECT_FALSE(testing_support::IsAlive(pid));
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv")));
+    // Nothing of the batch is left to arrive later.
+    QTest::qWait(100);
+}
+
+TEST_F(ConverterDlgBatchTest, DestroyingTheWindowWhileStopIsUnderWayEndsCleanly) {
+    const pid_t pid = StartHangingBatch(folders_.Path("tool.pid"));
+    services_.answer = true;
+    dlg_->OnStop();
+    QTest::qWait(50);
+    dlg_.reset();
+    EXPECT_FALSE(testing_support::IsAlive(pid));
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv")));
+}
+
+}  // namespace

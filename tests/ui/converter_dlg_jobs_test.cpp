@@ -1,0 +1,351 @@
+// The job-list commands of the main window: Add with its file types, overwrite question,
+// order of new rows and duration probe (the fake encoder as DLL/ffmpeg), Remove and Clear.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QLineEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+
+#include "batch_folders.h"
+#include "engine/job_row.h"
+#include "fake_ui_services.h"
+#include "process_checks.h"
+#include "ui/converter_dlg.h"
+#include "ui/video_file_types.h"
+#include "wait_until.h"
+#include "window_states.h"
+
+namespace {
+
+using testing_support::ColumnTexts;
+using testing_support::EnabledStates;
+using testing_support::WaitUntil;
+namespace states = testing_support::states;
+
+const QString kFakeLength = QStringLiteral("00:00:02.0");  // the fake encoder's 00:00:02.00
+
+class ConverterDlgJobsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        services_.toolFolder = folders_.Tool();
+        dlg_ = std::make_unique<CConverterDlg>(nullptr, &services_);
+    }
+
+    // One Add of these files.
+    void Add(const QStringList& paths) {
+        services_.filesToPick = paths;
+        dlg_->OnAdd();
+    }
+    QString Source(const std::string& name, const std::string& script = "") {
+        return QString::fromStdString(folders_.Source(name, script));
+    }
+    QStringList Names() const { return ColumnTexts(*dlg_, engine::kColumnName); }
+    QStringList Column(int column) const { return ColumnTexts(*dlg_, column); }
+    QTreeWidgetItem* Row(int row) const { return dlg_->m_listJobs->topLevelItem(row); }
+
+    testing_support::BatchFolders folders_;
+    testing_support::FakeUiServices services_;
+    std::unique_ptr<CConverterDlg> dlg_;
+};
+
+TEST_F(ConverterDlgJobsTest, AddOffersTheTenVideoTypes) {
+    Add({});
+    ASSERT_EQ(services_.fileFilters.size(), 1u);
+    const std::vector<ui::FileFilter>& offered = services_.fileFilters.front();
+    ASSERT_EQ(offered.size(), 10u);
+    EXPECT_EQ(offered.front().description, QStringLiteral("MPEG Files (*.mpg;*.mpeg)"));
+    EXPECT_EQ(offered[1].patterns, QStringLiteral("*.avi"));
+    EXPECT_EQ(offered.back().patterns,
+              QStringLiteral("*.mpg;*.mpeg;*.avi;*.mp4;*.3gp;*.dat;*.mov;*.flv;*.wmv;*.asf;*.vob"));
+}
+
+TEST_F(ConverterDlgJobsTest, CancelledPickerChangesNothing) {
+    dlg_->m_bStop = true;
+    Add({});
+    EXPECT_EQ(dlg_->m_listJobs->topLevelItemCount(), 0);
+    EXPECT_EQ(EnabledStates(*dlg_), states::kIdle);
+    EXPECT_FALSE(dlg_->m_bStop) << "Add clears the stop request before it picks";
+}
+
+TEST_F(ConverterDlgJobsTest, AddedFilesShowLengthTargetAndReadyAndEnableTheListCommands) {
+    const QString a = Source("a.avi");
+    const QString b = Source("b.mpg");
+    Add({a, b});
+    EXPECT_EQ(Names(), (QStringList{a, b}));
+    EXPECT_EQ(Column(engine::kColumnLength), (QStringList{kFakeLength, kFakeLength}));
+    EXPECT_EQ(Column(engine::kColumnTarget), (QStringList{"flv", "flv"}));
+    EXPECT_EQ(Column(engine::kColumnStatus), (QStringList{"Ready", "Ready"}));
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+    EXPECT_TRUE(services_.asked.empty());
+    EXPECT_TRUE(services_.told.empty());
+}
+
+TEST_F(ConverterDlgJobsTest, NewRowsGoOnTopInThePickedOrderNumberedFromZero) {
+    const QString a = Source("a.avi"), b = Source("b.avi"), x = Source("x.avi"),
+                  y = Source("y.avi");
+    Add({a, b});
+    Add({x, y});
+    EXPECT_EQ(Names(), (QStringList{x, y, a, b}));
+    // Column 0 holds the insertion index; the list's drawing turns it into the position.
+    EXPECT_EQ(Row(0)->text(engine::kColumnNumber), QStringLiteral("0"));
+    EXPECT_EQ(Row(1)->text(engine::kColumnNumber), QStringLiteral("1"));
+}
+
+TEST_F(ConverterDlgJobsTest, FileAlreadyListedEndsTheAddWithoutAMessage) {
+    const QString a = Source("a.avi"), b = Source("b.avi"), c = Source("c.avi");
+    Add({b});
+    Add({a, b, c});
+    EXPECT_EQ(Names(), (QStringList{a, b}));
+    EXPECT_TRUE(services_.asked.empty());
+    EXPECT_TRUE(services_.told.empty());
+}
+
+TEST_F(ConverterDlgJobsTest, FileTwiceInOnePickIsListedOnceAndTheRowCanBeUsed) {
+    const QString a = Source("a.avi");
+    Add({a, a});
+    EXPECT_EQ(Names(), QStringList{a});
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+}
+
+TEST_F(ConverterDlgJobsTest, NamesDifferingInCaseAreTwoFiles) {
+    const QString lower = Source("clip.avi");
+    const QString upper = Source("CLIP.avi");
+    Add({lower, upper});
+    EXPECT_EQ(Names(), (QStringList{lower, upper}));
+    EXPECT_TRUE(dlg_->IsJobListed(lower));
+    EXPECT_FALSE(dlg_->IsJobListed(QString::fromStdString(folders_.In("Clip.avi"))));
+}
+
+TEST_F(ConverterDlgJobsTest, LongNamesAreComparedInFull) {
+    std::string folder = "long";
+    for (char c : {'a', 'b', 'c', 'd', 'e', 'f'}) folder += "/" + std::string(200, c);
+    const QString first = Source(folder + "/clip-one.avi");
+    const QString second = Source(folder + "/clip-two.avi");
+    Add({first});
+    EXPECT_TRUE(dlg_->IsJobListed(first));
+    EXPECT_FALSE(dlg_->IsJobListed(second));
+    Add({second});
+    EXPECT_EQ(Names(), (QStringList{second, first}));
+}
+
+TEST_F(ConverterDlgJobsTest, ExistingTargetIsOverwrittenOnlyAfterYes) {
+    testing_support::WriteFile(folders_.Out("a.flv"), "earlier result");
+    const QString a = Source("a.avi");
+    services_.answer = true;
+    Add({a});
+    ASSERT_EQ(services_.asked.size(), 1u);
+    EXPECT_EQ(services_.asked[0].caption, QStringLiteral("Warning"));
+    EXPECT_EQ(services_.asked[0].text, QStringLiteral("Are you want to overtwrite  ") +
+                                           QString::fromStdString(folders_.Out("a.flv")) +
+                                           QStringLiteral("!"));
+    EXPECT_EQ(services_.asked[0].icon, ui::MessageIcon::Exclamation);
+    EXPECT_EQ(Names(), QStringList{a});
+}
+
+TEST_F(ConverterDlgJobsTest, DeclinedOverwriteLeavesThatFileOutAndGoesOn) {
+    testing_support::WriteFile(folders_.Out("a.flv"), "earlier result");
+    const QString a = Source("a.avi"), b = Source("b.avi");
+    services_.answer = false;
+    Add({a, b});
+    EXPECT_EQ(services_.asked.size(), 1u);
+    EXPECT_EQ(Names(), QStringList{b});
+    EXPECT_EQ(Row(0)->text(engine::kColumnNumber), QStringLiteral("0"));
+    EXPECT_EQ(testing_support::ReadFile(folders_.Out("a.flv")), "earlier result");
+}
+
+TEST_F(ConverterDlgJobsTest, AFolderInTheTargetsPlaceAlsoAsks) {
+    std::filesystem::create_directories(folders_.Out("a.flv"));
+    Add({Source("a.avi")});
+    EXPECT_EQ(services_.asked.size(), 1u);
+    EXPECT_EQ(dlg_->m_listJobs->topLevelItemCount(), 0);
+}
+
+TEST_F(ConverterDlgJobsTest, DecliningEveryFileAddsNothingAndConvertThenDoesNothing) {
+    testing_support::WriteFile(folders_.Out("a.flv"), "");
+    testing_support::WriteFile(folders_.Out("b.flv"), "");
+    Add({Source("a.avi"), Source("b.avi")});
+    EXPECT_EQ(dlg_->m_listJobs->topLevelItemCount(), 0);
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+
+    dlg_->OnConvert();
+    EXPECT_FALSE(dlg_->IsConverting());
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+}
+
+TEST_F(ConverterDlgJobsTest, TargetFollowsTheOutputFolderShownWhenAddStarts) {
+    const std::string other = folders_.Path("other");
+    std::filesystem::create_directories(other);
+    testing_support::WriteFile(other + "/a.flv", "");
+    dlg_->m_editOutPath->setText(QString::fromStdString(other));
+    Add({Source("a.avi")});
+    ASSERT_EQ(services_.asked.size(), 1u);
+    EXPECT_TRUE(services_.asked[0].text.contains(QString::fromStdString(other + "/a.flv")));
+}
+
+TEST_F(ConverterDlgJobsTest, FileWithoutADurationGetsAnEmptyLength) {
+    Add({Source("noise.avi",
+                "eprint noise.avi: Invalid data found when processing input\n"
+                "exit 1\n")});
+    EXPECT_EQ(Column(engine::kColumnLength), QStringList{""});
+    EXPECT_EQ(Column(engine::kColumnStatus), QStringList{"Ready"});
+    EXPECT_TRUE(services_.told.empty());
+}
+
+TEST_F(ConverterDlgJobsTest, MissingToolLeavesTheLengthEmptyWithoutAMessage) {
+    services_.toolFolder = folders_.Path("no-tool-here");
+    Add({Source("a.avi")});
+    EXPECT_EQ(Column(engine::kColumnLength), QStringList{""});
+    EXPECT_TRUE(services_.told.empty());
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+}
+
+TEST_F(ConverterDlgJobsTest, ProbeThatOverrunsEndsItsToolAndKeepsWhatItFound) {
+    const std::string pidFile = folders_.Path("probe.pid");
+    dlg_->SetProbeWaits(std::chrono::milliseconds(300), std::chrono::milliseconds(200));
+    Add({Source("slow.avi", "write-pid " + pidFile + "\nbanner\nhang\n")});
+    EXPECT_EQ(Column(engine::kColumnLength), QStringList{kFakeLength});
+    EXPECT_EQ(Column(engine::kColumnStatus), QStringList{"Ready"});
+    const pid_t pid = testing_support::PidFromFile(pidFile);
+    ASSERT_GT(pid, 0);
+    EXPECT_FALSE(testing_support::IsAlive(pid)) << "the overrunning probe's tool still runs";
+}
+
+// Counts the list's paints that happen while the newest row still waits for its Length.
+class PaintsDuringProbe : public QObject {
+public:
+    explicit PaintsDuringProbe(QTreeWidget* list) : list_(list) {}
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && list_->topLevelItemCount() > 0 &&
+            list_->topLevelItem(0)->text(engine::kColumnStatus).isEmpty()) {
+            ++count;
+        }
+        return false;
+    }
+
+private:
+    QTreeWidget* list_;
+};
+
+TEST_F(ConverterDlgJobsTest, WindowKeepsPaintingWhileAddWaitsForAProbe) {
+    dlg_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_.get()));
+    PaintsDuringProbe paints(dlg_->m_listJobs);
+    dlg_->m_listJobs->viewport()->installEventFilter(&paints);
+    Add({Source("slow.avi", "sleep 400\nbanner\n")});
+    dlg_->m_listJobs->viewport()->removeEventFilter(&paints);
+    EXPECT_GT(paints.count, 0);
+    EXPECT_EQ(Column(engine::kColumnLength), QStringList{kFakeLength});
+}
+
+TEST_F(ConverterDlgJobsTest, CloseBoxDuringAddIsAnsweredWhenAddHasFinished) {
+    dlg_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_.get()));
+    bool closedDuringProbe = true;
+    QTimer::singleShot(100, dlg_.get(), [&] { closedDuringProbe = !dlg_->close(); });
+    services_.answer = true;
+    Add({Source("a.avi", "sleep 400\nbanner\n"), Source("b.avi")});
+    EXPECT_TRUE(closedDuringProbe) << "the close request was refused";
+    EXPECT_EQ(dlg_->m_listJobs->topLevelItemCount(), 2);
+    ASSERT_EQ(services_.asked.size(), 1u);
+    EXPECT_EQ(services_.asked[0].text, QStringLiteral("Do you want to quit?"));
+    EXPECT_FALSE(dlg_->isVisible());
+}
+
+TEST_F(ConverterDlgJobsTest, SecondAddWhileOneRunsIsRefused) {
+    bool nestedAddReturned = false;
+    QTimer::singleShot(100, dlg_.get(), [&] {
+        services_.filesToPick = {Source("nested.avi")};
+        dlg_->OnAdd();
+        nestedAddReturned = true;
+    });
+    Add({Source("a.avi", "sleep 400\nbanner\n")});
+    EXPECT_TRUE(nestedAddReturned);
+    EXPECT_EQ(services_.fileFilters.size(), 1u) << "a nested Add opened the picker";
+    EXPECT_EQ(dlg_->m_listJobs->topLevelItemCount(), 1);
+}
+
+class ConverterDlgRemoveTest : public ConverterDlgJobsTest {
+protected:
+    void SetUp() override {
+        ConverterDlgJobsTest::SetUp();
+        for (const char* name : {"r1.avi", "r2.avi", "r3.avi", "r4.avi"}) rows_ << Source(name);
+        Add(rows_);
+        dlg_->show();
+        QApplication::setActiveWindow(dlg_.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dlg_.get()));
+        dlg_->m_btnQuit->setFocus();
+    }
+    QStringList Selected() const {
+        QStringList names;
+        for (int row = 0; row < dlg_->m_listJobs->topLevelItemCount(); ++row) {
+            if (Row(row)->isSelected())
+                names << Row(row)->text(engine::kColumnName);
+        }
+        return names;
+    }
+
+    QStringList rows_;
+};
+
+TEST_F(ConverterDlgRemoveTest, RemoveDeletesTheSelectedRowsAndSelectsTheOneThatFollowed) {
+    Row(1)->setSelected(true);
+    Row(2)->setSelected(true);
+    dlg_->OnRemove();
+    EXPECT_EQ(Names(), (QStringList{rows_[0], rows_[3]}));
+    EXPECT_EQ(Selected(), QStringList{rows_[3]});
+    EXPECT_TRUE(dlg_->m_listJobs->hasFocus());
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+}
+
+TEST_F(ConverterDlgRemoveTest, RemoveOfTheLastRowSelectsNothingElse) {
+    Row(3)->setSelected(true);
+    dlg_->OnRemove();
+    EXPECT_EQ(Names(), (QStringList{rows_[0], rows_[1], rows_[2]}));
+    EXPECT_TRUE(Selected().isEmpty());
+}
+
+TEST_F(ConverterDlgRemoveTest, RemoveWithNothingSelectedOnlyFocusesTheList) {
+    dlg_->m_listJobs->clearSelection();
+    dlg_->OnRemove();
+    EXPECT_EQ(Names(), rows_);
+    EXPECT_TRUE(dlg_->m_listJobs->hasFocus());
+}
+
+TEST_F(ConverterDlgRemoveTest, RemovingEveryRowDisablesTheListCommands) {
+    dlg_->m_listJobs->selectAll();
+    dlg_->OnRemove();
+    EXPECT_EQ(dlg_->m_listJobs->topLevelItemCount(), 0);
+    EXPECT_EQ(EnabledStates(*dlg_), states::kIdle);
+    // An empty list has nothing to remove.
+    dlg_->OnRemove();
+    EXPECT_EQ(EnabledStates(*dlg_), states::kIdle);
+}
+
+TEST_F(ConverterDlgRemoveTest, ClearDeletesEveryRowAndLeavesAddAsItWas) {
+    dlg_->OnClear();
+    EXPECT_EQ(dlg_->m_listJobs->topLevelItemCount(), 0);
+    EXPECT_EQ(EnabledStates(*dlg_), states::kIdle);
+
+    dlg_->m_btnAdd->setEnabled(false);
+    dlg_->OnClear();
+    EXPECT_FALSE(dlg_->m_btnAdd->isEnabled());
+}
+
+TEST_F(ConverterDlgRemoveTest, ARemovedOrClearedFileCanBeAddedAgain) {
+    Row(0)->setSelected(true);
+    dlg_->OnRemove();
+    Add({rows_[0]});
+    EXPECT_EQ(Names(), (QStringList{rows_[0], rows_[1], rows_[2], rows_[3]}));
+
+    dlg_->OnClear();
+    Add({rows_[2]});
+    EXPECT_EQ(Names(), QStringList{rows_[2]});
+}
+
+}  // namespace
