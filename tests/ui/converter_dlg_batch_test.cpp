@@ -11,9 +11,11 @@
 
 #include "batch_folders.h"
 #include "controls/icon_button.h"
+#include "descriptors.h"
 #include "engine/job_row.h"
 #include "fake_ui_services.h"
 #include "process_checks.h"
+#include "qt_printers.h"
 #include "ui/converter_dlg.h"
 #include "wait_until.h"
 #include "window_states.h"
@@ -214,6 +216,28 @@ TEST_F(ConverterDlgBatchTest, MissingToolLeavesTheJobInErrorWithoutAMessage) {
     ASSERT_TRUE(WaitForBatchEnd());
     EXPECT_EQ(Statuses(), QStringList{"Error"});
     EXPECT_TRUE(services_.told.empty());
+}
+
+TEST_F(ConverterDlgBatchTest, PipeFailureOfAJobIsShownInAnErrorBoxAndTheBatchGoesOn) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers check memory through pipes of their own, which the limit takes away.
+    GTEST_SKIP() << "not under the sanitizers";
+#endif
+    AddSources({{"a.avi", ""}, {"b.avi", ""}});
+    {
+        testing_support::ScopedDescriptorLimit limit(1);
+        dlg_->OnConvert();
+        ASSERT_TRUE(WaitUntil([&] { return services_.told.size() >= 2; }));
+    }
+    ASSERT_TRUE(WaitForBatchEnd());
+    ASSERT_EQ(services_.told.size(), 2u);
+    for (const testing_support::ToldMessage& message : services_.told) {
+        EXPECT_EQ(message.caption, QStringLiteral("Error"));
+        EXPECT_EQ(message.text, QStringLiteral("Can't create out pipe"));
+        EXPECT_EQ(message.icon, ui::MessageIcon::None);
+    }
+    EXPECT_EQ(Statuses(), (QStringList{"Error", "Error"}));
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
 }
 
 TEST_F(ConverterDlgBatchTest, CloseBoxDuringABatchStopsItBeforeTheWindowCloses) {

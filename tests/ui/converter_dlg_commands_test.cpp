@@ -12,6 +12,7 @@
 #include "batch_folders.h"
 #include "controls/icon_button.h"
 #include "fake_ui_services.h"
+#include "qt_printers.h"
 #include "settings/settings_file.h"
 #include "ui/converter_dlg.h"
 

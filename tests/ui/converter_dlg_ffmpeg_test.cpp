@@ -12,6 +12,7 @@
 #include "engine/job_row.h"
 #include "fake_ui_services.h"
 #include "media_tools.h"
+#include "qt_printers.h"
 #include "settings_env.h"
 #include "ui/converter_dlg.h"
 #include "wait_until.h"
@@ -70,6 +71,31 @@ TEST_F(ConverterDlgFfmpegTest, GeneratedClipIsProbedAndConvertedToFlvWithEveryPr
     }
     EXPECT_EQ(services_.shell.opened.size(), 7u);
     EXPECT_TRUE(services_.told.empty());
+}
+
+TEST_F(ConverterDlgFfmpegTest, QuittingDuringAConversionLeavesNoProcessAndNoPartialOutput) {
+    // Long enough (200 seconds of video) to be still converting when the window is closed.
+    const std::string clip = env_.Path("in/long.avi");
+    std::filesystem::create_directories(env_.Path("in"));
+    ASSERT_EQ(testing_support::MakeClip(clip, {320, 240, 25, 2, 100}), "");
+    services_.filesToPick = {QString::fromStdString(clip)};
+    dlg_->OnAdd();
+    EXPECT_TRUE(ColumnTexts(*dlg_, engine::kColumnLength).value(0).startsWith("00:03:2"));
+
+    const std::string output = env_.Path("out/long.flv");
+    dlg_->OnConvert();
+    ASSERT_TRUE(testing_support::WaitUntil(
+        [&] { return std::filesystem::exists(output) && std::filesystem::file_size(output) > 0; },
+        30000));
+    ASSERT_FALSE(testing_support::ProcessesMentioning(clip).empty()) << "nothing converts";
+
+    services_.answer = true;
+    EXPECT_TRUE(dlg_->close());
+    EXPECT_FALSE(dlg_->IsConverting());
+    EXPECT_EQ(testing_support::ProcessesLeftAfter(clip, std::chrono::milliseconds(2000)),
+              std::vector<pid_t>{});
+    EXPECT_FALSE(std::filesystem::exists(output)) << "the partial output was kept";
+    dlg_.reset();
 }
 
 }  // namespace

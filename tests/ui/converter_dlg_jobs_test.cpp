@@ -10,9 +10,11 @@
 #include <memory>
 
 #include "batch_folders.h"
+#include "descriptors.h"
 #include "engine/job_row.h"
 #include "fake_ui_services.h"
 #include "process_checks.h"
+#include "qt_printers.h"
 #include "ui/converter_dlg.h"
 #include "ui/video_file_types.h"
 #include "wait_until.h"
@@ -211,6 +213,25 @@ TEST_F(ConverterDlgJobsTest, ProbeThatOverrunsEndsItsToolAndKeepsWhatItFound) {
     const pid_t pid = testing_support::PidFromFile(pidFile);
     ASSERT_GT(pid, 0);
     EXPECT_FALSE(testing_support::IsAlive(pid)) << "the overrunning probe's tool still runs";
+}
+
+TEST_F(ConverterDlgJobsTest, PipeFailureOfAProbeIsShownInAnErrorBoxAfterIt) {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers check memory through pipes of their own, which the limit takes away.
+    GTEST_SKIP() << "not under the sanitizers";
+#endif
+    const QString a = Source("a.avi");
+    {
+        testing_support::ScopedDescriptorLimit limit(1);
+        Add({a});
+    }
+    ASSERT_EQ(services_.told.size(), 1u);
+    EXPECT_EQ(services_.told[0].caption, QStringLiteral("Error"));
+    EXPECT_EQ(services_.told[0].text, QStringLiteral("Can't create out pipe"));
+    EXPECT_EQ(services_.told[0].icon, ui::MessageIcon::None);
+    // The row is still added, without a length.
+    EXPECT_EQ(Names(), QStringList{a});
+    EXPECT_EQ(Column(engine::kColumnLength), QStringList{""});
 }
 
 // Counts the list's paints that happen while the newest row still waits for its Length.

@@ -18,6 +18,7 @@
 #include "batch_folders.h"
 #include "engine/job_row.h"
 #include "fake_ui_services.h"
+#include "qt_printers.h"
 #include "ui/converter_dlg.h"
 #include "ui/gui_caller.h"
 #include "wait_until.h"
