@@ -13,13 +13,19 @@ namespace platform {
 namespace {
 
 int CodeFromOpenerExit(int status) {
-    if (!WIFEXITED(status)) return kShellOutOfResources;
+    if (!WIFEXITED(status))
+        return kShellOutOfResources;
     switch (WEXITSTATUS(status)) {
-        case 0: return kShellOk;
-        case 2: return kShellFileNotFound;  // xdg-open: the file does not exist
-        case 3: return kShellNoAssociation;  // a required tool was not found
-        case 4: return kShellNoAssociation;  // the action failed
-        default: return kShellOutOfResources;
+        case 0:
+            return kShellOk;
+        case 2:
+            return kShellFileNotFound;  // xdg-open: the file does not exist
+        case 3:
+            return kShellNoAssociation;  // a required tool was not found
+        case 4:
+            return kShellNoAssociation;  // the action failed
+        default:
+            return kShellOutOfResources;
     }
 }
 
@@ -35,14 +41,16 @@ public:
         pid_t pid = -1;
         const int rc = posix_spawnp(&pid, program.c_str(), nullptr, &attr, argv, environ);
         posix_spawnattr_destroy(&attr);
-        if (rc != 0) return kShellNoAssociation;
+        if (rc != 0)
+            return kShellNoAssociation;
 
         // xdg-open returns once it has handed the target over; wait a little for its verdict,
         // then let it finish on its own (reaped in the background, never a zombie).
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
         while (std::chrono::steady_clock::now() < deadline) {
             int status = 0;
-            if (::waitpid(pid, &status, WNOHANG) == pid) return CodeFromOpenerExit(status);
+            if (::waitpid(pid, &status, WNOHANG) == pid)
+                return CodeFromOpenerExit(status);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         std::thread([pid] {

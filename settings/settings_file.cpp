@@ -36,7 +36,8 @@ int TextToInt(const std::string& text) {
 }
 
 OutputFolderCheck ResolveOutputFolder(const std::string& outPath, bool create) {
-    if (platform::FolderExists(outPath)) return {outPath, false};
+    if (platform::FolderExists(outPath))
+        return {outPath, false};
     if (create ? platform::CreateFolder(outPath)
                : !outPath.empty() && !platform::PathExists(outPath) &&
                      platform::FolderExists(platform::DirName(outPath)))
@@ -44,13 +45,15 @@ OutputFolderCheck ResolveOutputFolder(const std::string& outPath, bool create) {
     // Neither there nor creatable: the fall-back folder. Failures to create it surface later,
     // when the first conversion cannot write its output.
     const std::string fallback = FallbackOutPath();
-    if (create) platform::CreateFolderTree(fallback);
+    if (create)
+        platform::CreateFolderTree(fallback);
     return {fallback, true};
 }
 
 std::string EnsureOutputFolder(const std::string& outPath) {
     const OutputFolderCheck check = ResolveOutputFolder(outPath, true);
-    if (check.fellBack) WriteText(kOutPath, check.folder);
+    if (check.fellBack)
+        WriteText(kOutPath, check.folder);
     return check.folder;
 }
 

@@ -17,14 +17,14 @@
 
 namespace {
 
-struct StaticSpec {
+struct StaticText {
     const char* text;
     ui::DluRect rect;
 };
 
 constexpr ui::DluRect kCommandFrame{7, 11, 327, 37};
 constexpr ui::DluRect kLowerFrame{7, 194, 327, 62};
-constexpr StaticSpec kLabels[] = {
+constexpr StaticText kLabels[] = {
     {"Output Formats:", {22, 204, 61, 8}},
     {"Output directory:", {14, 223, 69, 8}},
     {"Progress:", {46, 241, 37, 8}},
@@ -48,10 +48,10 @@ void CConverterDlg::BuildFromTemplate() {
     for (const ui::DluRect& rect : {kCommandFrame, kLowerFrame}) {
         dlg.PlaceGroupBox(new QGroupBox(this), rect);
     }
-    for (const StaticSpec& spec : kLabels) {
-        auto* label = new QLabel(QString::fromLatin1(spec.text), this);
+    for (const StaticText& text : kLabels) {
+        auto* label = new QLabel(QString::fromLatin1(text.text), this);
         label->setTextFormat(Qt::PlainText);
-        dlg.Place(label, spec.rect);
+        dlg.Place(label, text.rect);
     }
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("1009"));

@@ -65,14 +65,14 @@ bool FfmpegInstalled() {
     return !FindOnPath("ffmpeg").empty() && !FindOnPath("ffprobe").empty();
 }
 
-std::string MakeClip(const std::string& path, const ClipSpec& spec) {
+std::string MakeClip(const std::string& path, const ClipSpec& shape) {
     const std::string ffmpeg = FindOnPath("ffmpeg");
     if (ffmpeg.empty())
         return "ffmpeg is not installed";
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-    const std::string size = std::to_string(spec.width) + "x" + std::to_string(spec.height);
-    const std::string piece = spec.loops > 1 ? path + ".piece.avi" : path;
+    const std::string size = std::to_string(shape.width) + "x" + std::to_string(shape.height);
+    const std::string piece = shape.loops > 1 ? path + ".piece.avi" : path;
     ChildResult run = RunChild({ffmpeg,
                                 "-nostdin",
                                 "-v",
@@ -81,13 +81,13 @@ std::string MakeClip(const std::string& path, const ClipSpec& spec) {
                                 "-f",
                                 "lavfi",
                                 "-i",
-                                "testsrc=size=" + size + ":rate=" + std::to_string(spec.rate),
+                                "testsrc=size=" + size + ":rate=" + std::to_string(shape.rate),
                                 "-f",
                                 "lavfi",
                                 "-i",
                                 "sine=frequency=440:sample_rate=44100",
                                 "-t",
-                                Number(spec.seconds),
+                                Number(shape.seconds),
                                 "-c:v",
                                 "mpeg4",
                                 "-q:v",
@@ -96,10 +96,10 @@ std::string MakeClip(const std::string& path, const ClipSpec& spec) {
                                 "mp2",
                                 piece},
                                Environment(), kToolLimit);
-    if (!Failure(run).empty() || spec.loops <= 1)
+    if (!Failure(run).empty() || shape.loops <= 1)
         return Failure(run);
     run = RunChild({ffmpeg, "-nostdin", "-v", "error", "-y", "-stream_loop",
-                    std::to_string(spec.loops - 1), "-i", piece, "-c", "copy", path},
+                    std::to_string(shape.loops - 1), "-i", piece, "-c", "copy", path},
                    Environment(), kToolLimit);
     std::remove(piece.c_str());
     return Failure(run);

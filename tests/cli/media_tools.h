@@ -30,7 +30,7 @@ struct ClipSpec {
 
 // Writes an AVI clip (MPEG-4 video of testsrc, MP2 audio of a 440 Hz tone) to `path`.
 // "" on success, else what FFmpeg said.
-std::string MakeClip(const std::string& path, const ClipSpec& spec = {});
+std::string MakeClip(const std::string& path, const ClipSpec& shape = {});
 
 // `bytes` of fixed noise that no demuxer takes for a video, to name like one. Returns `path`.
 std::string WriteCorruptVideo(const std::string& path, std::size_t bytes = 65536);

@@ -74,9 +74,9 @@ protected:
         return result;
     }
 
-    std::string Clip(const std::string& name, const ClipSpec& spec = {}) {
+    std::string Clip(const std::string& name, const ClipSpec& shape = {}) {
         const std::string path = In(name);
-        EXPECT_EQ(testing_support::MakeClip(path, spec), "") << "making " << name;
+        EXPECT_EQ(testing_support::MakeClip(path, shape), "") << "making " << name;
         return path;
     }
 

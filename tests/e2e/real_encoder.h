@@ -26,9 +26,9 @@ protected:
     }
 
     // A clip in the source folder; fails the test when FFmpeg cannot make it.
-    std::string Clip(const std::string& name, const ClipSpec& spec = {}) {
+    std::string Clip(const std::string& name, const ClipSpec& shape = {}) {
         const std::string path = folders.In(name);
-        const std::string problem = MakeClip(path, spec);
+        const std::string problem = MakeClip(path, shape);
         EXPECT_EQ(problem, "") << "making " << name;
         return path;
     }

@@ -17,7 +17,8 @@ public:
     TempFolder() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "vantrel-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            std::abort();
         path_ = pattern;
     }
     ~TempFolder() {
@@ -37,7 +38,8 @@ private:
 class ScopedEnv {
 public:
     ScopedEnv(std::string name, const std::string& value) : name_(std::move(name)) {
-        if (const char* old = std::getenv(name_.c_str())) old_ = old;
+        if (const char* old = std::getenv(name_.c_str()))
+            old_ = old;
         ::setenv(name_.c_str(), value.c_str(), 1);
     }
     ~ScopedEnv() {

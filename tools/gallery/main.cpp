@@ -116,18 +116,18 @@ int main(int argc, char** argv) {
         {"Long caption", "Select custom settings", {90, 44}, 0},
     };
     int row = 1;
-    for (const Row& spec : rows) {
-        grid->addWidget(new QLabel(spec.name), row, 0);
+    for (const Row& entry : rows) {
+        grid->addWidget(new QLabel(entry.name), row, 0);
         for (int column = 0; column < states.size(); ++column) {
             auto* button = new StateButton(static_cast<State>(column), &window);
-            button->setText(spec.caption);
-            button->setFixedSize(spec.size);
+            button->setText(entry.caption);
+            button->setFixedSize(entry.size);
             button->SetShell(&shell);
-            if (spec.image == 1)
+            if (entry.image == 1)
                 button->SetIcons(Disc(36, QColor(40, 140, 60)));
-            if (spec.image == 3)
+            if (entry.image == 3)
                 button->SetIcons(Disc(36, QColor(220, 120, 0)), Disc(36, QColor(90, 90, 200)));
-            if (spec.image == 2)
+            if (entry.image == 2)
                 button->SetBitmaps(FramedBitmap(Qt::magenta, QColor(200, 40, 40)),
                                    qRgb(255, 0, 255), FramedBitmap(Qt::white, QColor(40, 40, 200)),
                                    qRgb(255, 255, 255));
