@@ -1,5 +1,4 @@
-// Hosts for the worker and the probe that record what the engine did to the window, plus the
-// folder layout the engine expects: a tool folder whose DLL/ffmpeg is the fake encoder.
+// Hosts for the worker and the probe that record what the engine did to the window.
 #pragma once
 
 #include <unistd.h>
@@ -12,41 +11,10 @@
 
 #include "engine/duration_probe.h"
 #include "engine/worker_host.h"
+#include "fake_tool.h"
 #include "support/temp_folder.h"
 
 namespace testing_support {
-
-// tool/DLL/ffmpeg -> the fake encoder, in/ for sources, out/ for results, config/ as
-// XDG_CONFIG_HOME so no test reads the user's settings.
-class EngineFolders {
-public:
-    EngineFolders() : config_("XDG_CONFIG_HOME", temp_ / "config") {
-        std::filesystem::create_directories(temp_ / "tool/DLL");
-        std::filesystem::create_directories(temp_ / "in");
-        std::filesystem::create_directories(temp_ / "out");
-        std::filesystem::create_symlink(FAKE_ENCODER_PATH, temp_ / "tool/DLL/ffmpeg");
-    }
-    std::string Tool() const { return temp_ / "tool"; }
-    std::string In(const std::string& name) const { return temp_ / ("in/" + name); }
-    std::string Out(const std::string& name = "") const {
-        return name.empty() ? temp_ / "out" : temp_ / ("out/" + name);
-    }
-    std::string Path(const std::string& name) const { return temp_ / name; }
-
-    // A source file of `bytes` bytes whose fake encoder follows `script` (none: the default).
-    std::string Source(const std::string& name, const std::string& script = "",
-                       std::size_t bytes = 100000) const {
-        const std::string path = In(name);
-        WriteFile(path, std::string(bytes, 'v'));
-        if (!script.empty())
-            WriteFile(path + ".fake", script);
-        return path;
-    }
-
-private:
-    TempFolder temp_;
-    ScopedEnv config_;
-};
 
 class FakeWorkerHost : public engine::WorkerHost {
 public:

@@ -13,7 +13,7 @@
 #include "fake_ui_services.h"
 #include "media_tools.h"
 #include "qt_printers.h"
-#include "settings_env.h"
+#include "support/settings_env.h"
 #include "ui/converter_dlg.h"
 #include "wait_until.h"
 #include "window_states.h"

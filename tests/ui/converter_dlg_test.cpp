@@ -25,7 +25,7 @@
 #include "fake_ui_services.h"
 #include "layout_checks.h"
 #include "settings/settings_file.h"
-#include "settings_env.h"
+#include "support/settings_env.h"
 #include "ui/about_dlg.h"
 #include "ui/dialog_units.h"
 #include "ui/product.h"

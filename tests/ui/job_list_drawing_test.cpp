@@ -15,7 +15,7 @@
 
 #include "controls/icon_button.h"
 #include "fake_ui_services.h"
-#include "settings_env.h"
+#include "support/settings_env.h"
 #include "ui/converter_dlg.h"
 #include "ui/job_columns.h"
 

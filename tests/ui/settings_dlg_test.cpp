@@ -13,7 +13,7 @@
 #include "fake_ui_services.h"
 #include "layout_checks.h"
 #include "settings/settings_file.h"
-#include "settings_env.h"
+#include "support/settings_env.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "support/settings_env.h"
 #include "support/temp_folder.h"
 
 #ifndef FAKE_ENCODER_PATH
@@ -31,6 +32,39 @@ public:
         WriteFile(source + ".fake", script);
         return source;
     }
+};
+
+// The folders of a test that converts: a private home and settings folder, tool/DLL/ffmpeg as
+// the fake encoder, in/ for sources and out/ for results.
+class EngineFolders {
+public:
+    EngineFolders() {
+        std::filesystem::create_directories(Path("tool/DLL"));
+        std::filesystem::create_directories(Path("in"));
+        std::filesystem::create_directories(Path("out"));
+        std::filesystem::create_symlink(kFakeEncoderPath, Path("tool/DLL/ffmpeg"));
+    }
+
+    std::string Tool() const { return Path("tool"); }
+    std::string In(const std::string& name) const { return Path("in/" + name); }
+    std::string Out(const std::string& name = "") const {
+        return name.empty() ? Path("out") : Path("out/" + name);
+    }
+    std::string Path(const std::string& name) const { return env_.Path(name); }
+    const SettingsEnv& Env() const { return env_; }
+
+    // A source file of `bytes` bytes whose fake encoder follows `script` (none: the default).
+    std::string Source(const std::string& name, const std::string& script = "",
+                       std::size_t bytes = 100000) const {
+        const std::string path = In(name);
+        WriteFile(path, std::string(bytes, 'v'));
+        if (!script.empty())
+            WriteFile(path + ".fake", script);
+        return path;
+    }
+
+private:
+    SettingsEnv env_;
 };
 
 }  // namespace testing_support
