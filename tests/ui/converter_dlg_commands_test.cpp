@@ -119,6 +119,23 @@ TEST_F(ConverterDlgCommandsTest, FolderThatCannotBeStoredIsReported) {
     EXPECT_NE(settings::ReadText(settings::kOutPath, ""), "/tmp/two");
 }
 
+TEST_F(ConverterDlgCommandsTest, FolderTooLongToReadBackIsRefused) {
+    const QString before = dlg_->m_editOutPath->text();
+    const std::string ini = folders_.Env().Ini();
+    services_.folderToPick = QString::fromStdString("/tmp/" + std::string(255, 'x'));
+    dlg_->OnBrowse();
+    ASSERT_EQ(services_.told.size(), 1u);
+    EXPECT_TRUE(services_.told[0].text.contains("longer than 259"))
+        << services_.told[0].text.toStdString();
+    EXPECT_EQ(dlg_->m_editOutPath->text(), before);
+    EXPECT_EQ(folders_.Env().Ini(), ini);
+
+    services_.folderToPick = QString::fromStdString("/tmp/" + std::string(254, 'x'));  // 259
+    dlg_->OnBrowse();
+    EXPECT_EQ(services_.told.size(), 1u);
+    EXPECT_EQ(settings::ReadText(settings::kOutPath, "").size(), 259u);
+}
+
 TEST_F(ConverterDlgCommandsTest, OpenShowsTheOutputFolderInTheShell) {
     dlg_->m_editOutPath->setText(QStringLiteral("/some/folder with blanks"));
     QTest::mouseClick(dlg_->m_btnOpen, Qt::LeftButton);
