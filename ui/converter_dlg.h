@@ -121,8 +121,10 @@ private:
     void SetUpButtons();
     CIconButton* Button(int id) const;
 
-    void AddFile(const QString& path, int row);
-    void ProbeDuration(const QString& path);
+    // Inserts and probes one row; why the encoder could not run, or "".
+    std::string AddFile(const QString& path, int row);
+    // Probes one file into m_strDuration; why the encoder could not run, or "".
+    std::string ProbeDuration(const QString& path);
     void SetListCommandsEnabled(bool enabled);
     void SetBatchSettingsEnabled(bool enabled);
     // The dialog's side of the worker's EnableControls: the state after a batch.

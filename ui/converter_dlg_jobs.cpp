@@ -51,6 +51,7 @@ void CConverterDlg::OnAdd() {
 
     m_adding = true;
     int n = 0;
+    std::string toolFailure;
     for (const QString& path : paths) {
         const std::string target = engine::OutputPathOf(Encoded(path), folder);
         // A file already listed ends the command: it and the files after it are left out.
@@ -63,10 +64,21 @@ void CConverterDlg::OnAdd() {
                                 ui::MessageIcon::Exclamation)) {
             continue;
         }
-        AddFile(path, n);
+        const std::string failure = AddFile(path, n);
+        if (toolFailure.empty())
+            toolFailure = failure;
         ++n;
     }
     m_adding = false;
+
+    // Without a working encoder every Length is empty and every conversion would fail: say so
+    // once instead of leaving the user to guess.
+    if (!toolFailure.empty()) {
+        services_.Tell(this, QStringLiteral("Error"),
+                       QStringLiteral("The encoder could not examine the files.\n\n") +
+                           QString::fromStdString(toolFailure),
+                       ui::MessageIcon::Exclamation);
+    }
 
     // Also after a file that was already listed, so that rows added before it can be used.
     SetListCommandsEnabled(true);
@@ -79,22 +91,23 @@ void CConverterDlg::OnAdd() {
 }
 
 // New rows go on top, in the order picked: the n-th file of this Add at row n.
-void CConverterDlg::AddFile(const QString& path, int row) {
+std::string CConverterDlg::AddFile(const QString& path, int row) {
     auto* item = new QTreeWidgetItem;
     item->setText(engine::kColumnNumber, QString::number(row));
     item->setText(engine::kColumnName, path);
     m_listJobs->insertTopLevelItem(row, item);
 
-    ProbeDuration(path);
+    const std::string toolFailure = ProbeDuration(path);
 
     item->setText(engine::kColumnLength, QString::fromStdString(m_strDuration));
     item->setText(engine::kColumnTarget, QString::fromLatin1(engine::kTargetFormat));
     item->setText(engine::kColumnStatus, QString::fromLatin1(engine::kStatusReady));
+    return toolFailure;
 }
 
 // The window keeps painting while the probe runs but takes no input: clicks and keys wait
 // until Add has finished.
-void CConverterDlg::ProbeDuration(const QString& path) {
+std::string CConverterDlg::ProbeDuration(const QString& path) {
     m_strDuration.clear();
     m_strProbeFile = Encoded(path);
     ui::DialogProbeHost host(m_strProbeFile, m_strDuration, m_bStop, services_.ToolFolder());
@@ -108,6 +121,7 @@ void CConverterDlg::ProbeDuration(const QString& path) {
         services_.Tell(this, QStringLiteral("Error"), QString::fromStdString(outcome.startFailure),
                        ui::MessageIcon::None);
     }
+    return outcome.toolFailure;
 }
 
 void CConverterDlg::OnRemove() {

@@ -92,4 +92,11 @@ void DialogWorkerHost::ShowError(const std::string& text) {
     });
 }
 
+void DialogWorkerHost::JobFinished(int row, const engine::JobReport& report) {
+    caller_.Call([&] {
+        if (QTreeWidgetItem* item = dlg_.m_listJobs->topLevelItem(row))
+            item->setToolTip(engine::kColumnStatus, QString::fromStdString(report.reason));
+    });
+}
+
 }  // namespace ui

@@ -34,6 +34,8 @@ public:
     void EnableControls() override;
     void OpenFolder(const std::string& folder) override;
     void ShowError(const std::string& text) override;
+    // Why a job did not complete, as the tooltip of its status.
+    void JobFinished(int row, const engine::JobReport& report) override;
     std::string ToolFolder() override { return toolFolder_; }
 
 private:

@@ -85,6 +85,18 @@ TEST_F(ConverterDlgJobsTest, AddedFilesShowLengthTargetAndReadyAndEnableTheListC
     EXPECT_TRUE(services_.told.empty());
 }
 
+TEST_F(ConverterDlgJobsTest, AnEncoderThatCannotRunIsToldOnceAfterTheFilesAreListed) {
+    services_.toolFolder = folders_.Path("no-tools-here");
+    Add({Source("a.avi"), Source("b.avi")});
+    EXPECT_EQ(Names().size(), 2);
+    EXPECT_EQ(Column(engine::kColumnLength), (QStringList{"", ""}));
+    ASSERT_EQ(services_.told.size(), 1u);
+    EXPECT_EQ(services_.told[0].caption, QStringLiteral("Error"));
+    EXPECT_TRUE(services_.told[0].text.contains("DLL/ffmpeg"))
+        << services_.told[0].text.toStdString();
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+}
+
 TEST_F(ConverterDlgJobsTest, NewRowsGoOnTopInThePickedOrderNumberedFromZero) {
     const QString a = Source("a.avi"), b = Source("b.avi"), x = Source("x.avi"),
                   y = Source("y.avi");
@@ -194,14 +206,6 @@ TEST_F(ConverterDlgJobsTest, FileWithoutADurationGetsAnEmptyLength) {
     EXPECT_EQ(Column(engine::kColumnLength), QStringList{""});
     EXPECT_EQ(Column(engine::kColumnStatus), QStringList{"Ready"});
     EXPECT_TRUE(services_.told.empty());
-}
-
-TEST_F(ConverterDlgJobsTest, MissingToolLeavesTheLengthEmptyWithoutAMessage) {
-    services_.toolFolder = folders_.Path("no-tool-here");
-    Add({Source("a.avi")});
-    EXPECT_EQ(Column(engine::kColumnLength), QStringList{""});
-    EXPECT_TRUE(services_.told.empty());
-    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
 }
 
 TEST_F(ConverterDlgJobsTest, ProbeThatOverrunsEndsItsToolAndKeepsWhatItFound) {

@@ -67,6 +67,14 @@ TEST_F(DialogWorkerHostTest, SetsTheStatusColumnOnly) {
     host_->SetRowStatus(99, "Complete");  // no such row: nothing happens
 }
 
+TEST_F(DialogWorkerHostTest, AFailedJobExplainsItselfInItsStatusTooltip) {
+    host_->JobFinished(1, {"Error", "the encoder exited with status 1: Invalid data", 1});
+    EXPECT_EQ(Row(1)->toolTip(engine::kColumnStatus),
+              QStringLiteral("the encoder exited with status 1: Invalid data"));
+    host_->JobFinished(1, {"Complete", "", 0});
+    EXPECT_EQ(Row(1)->toolTip(engine::kColumnStatus), QString());
+}
+
 TEST_F(DialogWorkerHostTest, SelectsARowBesideTheOthersAndScrollsItIntoView) {
     dlg_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_.get()));
