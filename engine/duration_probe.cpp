@@ -1,16 +1,19 @@
 #include "engine/duration_probe.h"
 
-#include <condition_variable>
+#include <algorithm>
+#include <exception>
 #include <mutex>
 #include <thread>
 
 #include "engine/command_line.h"
 #include "engine/encoder_process.h"
 #include "engine/output_scanner.h"
+#include "platform/file_status.h"
 
 namespace engine {
-
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // The exit status by which a tool says that it could not run at all (the shell's "command not
 // found", which the adapter also uses when FFmpeg is missing).
@@ -25,86 +28,96 @@ std::string ToolFailure(const CommandLine& command, const EncoderProcess::Outcom
     return "";
 }
 
-}  // namespace
+// Why `file` is not worth handing to the tool, or "".
+std::string FileProblem(const std::string& file) {
+    const platform::FileStatus status = platform::StatusOf(file);
+    if (status.kind == platform::FileStatus::Kind::Missing)
+        return platform::ErrorText(status.error);
+    if (status.kind != platform::FileStatus::Kind::Regular)
+        return "not a regular file";
+    if (int error = 0; !platform::CanRead(file, &error))
+        return platform::ErrorText(error);
+    return "";
+}
 
-int DurationProbeProc(ProbeHost& host, const std::atomic<bool>* abandon, ProbeOutcome* outcome) {
-    const CommandLine command = BuildProbeCommand(host.ProbeFile());
+ProbeResult Probe(const std::string& file, const ProbeOptions& options,
+                  const std::atomic<bool>& stop) {
+    ProbeResult result;
+    result.problem = FileProblem(file);
+    if (!result.problem.empty())
+        return result;
+
+    const CommandLine command = BuildProbeCommand(file);
     EncoderProcess tool;
-    const auto started = tool.Start(command, host.ToolFolder());
-    if (outcome)
-        outcome->startFailure = StartFailureText(started);
+    result.alert = StartFailureText(tool.Start(command, options.toolFolder));
 
+    const auto deadline = Clock::now() + options.limit;
     OutputScanner scanner;
-    std::optional<std::string> reported;
     std::string chunk;
+    bool gaveUp = false;
     for (;;) {
         const auto read = tool.ReadChunk(kProbeReadPauseMs, kProbeChunkSize, &chunk);
         if (read == EncoderProcess::ReadStatus::Chunk)
             scanner.Feed(chunk);
-        if (read == EncoderProcess::ReadStatus::Ended)
+        if (read == EncoderProcess::ReadStatus::Ended) {
             scanner.Finish();
-        // Hand each new duration over as soon as it is seen, so a probe that is made to give
-        // up still leaves what it found.
-        if (scanner.DurationText() != reported) {
-            reported = scanner.DurationText();
-            host.SetDuration(*reported);
-        }
-        if (host.StopFlag().load()) {
-            tool.Finish();
-            host.StopFlag().store(false);
-            return 1;
-        }
-        if (read == EncoderProcess::ReadStatus::Ended)
             break;
-        if (abandon && abandon->load())
+        }
+        if (stop.load() || Clock::now() >= deadline) {
+            result.overran = !stop.load();
+            gaveUp = true;
             break;
+        }
     }
-    const EncoderProcess::Outcome finished = tool.Finish();
-    if (outcome && outcome->startFailure.empty())
-        outcome->toolFailure = ToolFailure(command, finished, scanner);
-    return 1;
+    const EncoderProcess::Outcome finished = gaveUp ? tool.Abort() : tool.Finish();
+    result.length = scanner.DurationText().value_or("");
+    if (result.alert.empty() && !gaveUp)
+        result.toolFailure = ToolFailure(command, finished, scanner);
+    if (result.length.empty() && result.toolFailure.empty())
+        result.problem = result.overran                  ? "the encoder took too long"
+                         : !scanner.ErrorLines().empty() ? scanner.ErrorLines().back()
+                                                         : "no duration found";
+    return result;
 }
 
-ProbeOutcome RunDurationProbe(ProbeHost& host, const ProbeWait& wait) {
-    std::mutex mutex;
-    std::condition_variable doneChanged;
-    bool done = false;
-    std::atomic<bool> abandon{false};
-    ProbeOutcome outcome;
+}  // namespace
 
-    std::thread probe([&] {
-        DurationProbeProc(host, &abandon, &outcome);
-        std::lock_guard<std::mutex> lock(mutex);
-        done = true;
-        doneChanged.notify_all();
-    });
-
-    // Waits until the probe is done or `limit` has passed, calling whileWaiting now and then.
-    auto waitFor = [&](std::chrono::milliseconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        const auto step = wait.whileWaiting ? std::chrono::milliseconds(50) : limit;
-        std::unique_lock<std::mutex> lock(mutex);
-        while (!done && std::chrono::steady_clock::now() < deadline) {
-            doneChanged.wait_until(lock,
-                                   std::min(deadline, std::chrono::steady_clock::now() + step),
-                                   [&] { return done; });
-            if (!done && wait.whileWaiting) {
-                lock.unlock();
-                wait.whileWaiting();
-                lock.lock();
-            }
-        }
-        return done;
-    };
-
-    if (!waitFor(wait.first) && !waitFor(wait.second)) {
-        outcome.overran = true;
-        abandon.store(true);
-        // The probe now ends its tool within a few seconds; keep the window painted meanwhile.
-        waitFor(std::chrono::hours(1));
+ProbeResult DurationProbeProc(const std::string& file, const ProbeOptions& options,
+                              const std::atomic<bool>& stop) {
+    try {
+        return Probe(file, options, stop);
+    } catch (const std::exception& e) {
+        ProbeResult failed;
+        failed.problem = e.what();
+        return failed;
     }
-    probe.join();
-    return outcome;
+}
+
+void ProbeFiles(const std::vector<std::string>& files, int parallel, const ProbeOptions& options,
+                const std::atomic<bool>& stop, ProbeEvents& events) {
+    std::mutex mutex;  // guards `next` and the events
+    std::size_t next = 0;
+    auto work = [&] {
+        for (;;) {
+            std::size_t index;
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                if (stop.load() || next == files.size())
+                    return;
+                index = next++;
+            }
+            const ProbeResult result = DurationProbeProc(files[index], options, stop);
+            std::lock_guard<std::mutex> lock(mutex);
+            events.ProbeEnded(static_cast<int>(index), result);
+        }
+    };
+    const int threads =
+        static_cast<int>(std::min<std::size_t>(std::max(parallel, 1), files.size()));
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < threads; ++i) helpers.emplace_back(work);
+    if (threads > 0)
+        work();
+    for (std::thread& helper : helpers) helper.join();
 }
 
 }  // namespace engine

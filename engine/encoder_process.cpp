@@ -7,6 +7,9 @@ namespace {
 
 // The tool gets two chances of this long to exit by itself before it is killed.
 constexpr int kExitWaitMs = 1000;
+// An aborted run gets this long to end after SIGTERM, which FFmpeg answers by closing its
+// files and exiting.
+constexpr int kTermWaitMs = 2000;
 // After the kill, how long to wait before reaping it anyway.
 constexpr int kKillWaitMs = 1000;
 
@@ -65,6 +68,14 @@ EncoderProcess::ReadStatus EncoderProcess::ReadChunk(int pauseMs, std::size_t ch
 }
 
 EncoderProcess::Outcome EncoderProcess::Finish() {
+    return End(false);
+}
+
+EncoderProcess::Outcome EncoderProcess::Abort() {
+    return End(true);
+}
+
+EncoderProcess::Outcome EncoderProcess::End(bool abort) {
     if (finished_)
         return outcome_;
     finished_ = true;
@@ -72,9 +83,13 @@ EncoderProcess::Outcome EncoderProcess::Finish() {
         child_.reset();
         return outcome_;
     }
-    const platform::StopResult stop = child_->Stop({{platform::StopAction::Wait, kExitWaitMs},
-                                                    {platform::StopAction::Wait, kExitWaitMs},
-                                                    {platform::StopAction::Kill, kKillWaitMs}});
+    const std::vector<platform::StopStep> steps =
+        abort ? std::vector<platform::StopStep>{{platform::StopAction::Terminate, kTermWaitMs},
+                                                {platform::StopAction::Kill, kKillWaitMs}}
+              : std::vector<platform::StopStep>{{platform::StopAction::Wait, kExitWaitMs},
+                                                {platform::StopAction::Wait, kExitWaitMs},
+                                                {platform::StopAction::Kill, kKillWaitMs}};
+    const platform::StopResult stop = child_->Stop(steps);
     child_.reset();
     outcome_.terminated = stop.forced;
     outcome_.exited = stop.status.kind == platform::ExitStatus::Kind::Exited;

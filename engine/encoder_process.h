@@ -58,7 +58,14 @@ public:
     // has not, reaps it and closes every handle of the run. Safe to call more than once.
     Outcome Finish();
 
+    // Ends a run whose result is no longer wanted (Stop, a tool gone silent): asks the tool to
+    // end at once (SIGTERM), kills it when it has not within two seconds, reaps it and closes
+    // every handle. Safe to call more than once, and after Finish.
+    Outcome Abort();
+
 private:
+    Outcome End(bool abort);
+
     std::unique_ptr<platform::ChildProcess> child_;
     Outcome outcome_;
     bool finished_ = true;

@@ -1,5 +1,6 @@
 #include "engine/output_scanner.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -13,12 +14,47 @@ namespace {
 // binary garbage on the pipe cannot grow the carried text without bound.
 constexpr std::size_t kMaxLineLength = 64 * 1024;
 
+// How many error lines are kept, and how much of each.
+constexpr std::size_t kMaxErrorLines = 4;
+constexpr std::size_t kMaxErrorLineLength = 300;
+
+// FFmpeg's level tags for lines that report a failure, and the adapter's own prefix.
+constexpr std::string_view kErrorTags[] = {"[error] ", "[fatal] ", "[panic] "};
+constexpr std::string_view kAdapterPrefix = "vantrel: ";
+
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
         text.remove_prefix(1);
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
         text.remove_suffix(1);
     return text;
+}
+
+// The message of an error line, or nothing when the line reports no failure. FFmpeg puts the
+// level tag after the bracketed names of what logged the line ("[flv @ 0x5f] [error] ...");
+// a tag further on is part of the text (a file name, say) and does not count.
+std::optional<std::string_view> ErrorMessage(std::string_view line) {
+    if (line.substr(0, kAdapterPrefix.size()) == kAdapterPrefix)
+        return line;
+    while (!line.empty() && line.front() == '[') {
+        for (std::string_view tag : kErrorTags) {
+            if (line.substr(0, tag.size()) == tag)
+                return line.substr(tag.size());
+        }
+        const auto close = line.find("] ");
+        if (close == std::string_view::npos)
+            break;
+        line.remove_prefix(close + 2);
+    }
+    return std::nullopt;
+}
+
+// A percentage as an int, whatever the doubles hold (huge, infinite or not a number).
+int ClampedPercent(double percent) {
+    if (!(percent > 0))
+        return 0;
+    return percent >= OutputScanner::kMaxProgress ? OutputScanner::kMaxProgress
+                                                  : static_cast<int>(percent);
 }
 
 }  // namespace
@@ -92,6 +128,14 @@ void OutputScanner::Finish() {
 void OutputScanner::ScanLine(std::string_view line) {
     if (!Trimmed(line).empty())
         lastLine_ = std::string(Trimmed(line));
+    if (const auto message = ErrorMessage(Trimmed(line)); message && !message->empty()) {
+        std::string text(message->substr(0, kMaxErrorLineLength));
+        errorLines_.erase(std::remove(errorLines_.begin(), errorLines_.end(), text),
+                          errorLines_.end());
+        errorLines_.push_back(std::move(text));
+        if (errorLines_.size() > kMaxErrorLines)
+            errorLines_.erase(errorLines_.begin());
+    }
 
     if (const auto at = line.find(kDurationMarker); at != std::string_view::npos) {
         const std::string_view after = line.substr(at + sizeof kDurationMarker - 1);
@@ -119,13 +163,11 @@ void OutputScanner::ScanLine(std::string_view line) {
 }
 
 int OutputScanner::Progress(unsigned long sourceKb) const {
-    if (durationSeconds_ && timeSeconds_) {
-        return static_cast<int>(*timeSeconds_ / *durationSeconds_ * 100.0);
-    }
+    if (durationSeconds_ && timeSeconds_)
+        return ClampedPercent(*timeSeconds_ / *durationSeconds_ * 100.0);
     if (!sizeKb_ || sourceKb == 0)
         return 0;
-    const double percent = static_cast<double>(*sizeKb_) / static_cast<double>(sourceKb) * 100.0;
-    return percent > 1e6 ? 1000000 : static_cast<int>(percent);
+    return ClampedPercent(static_cast<double>(*sizeKb_) / static_cast<double>(sourceKb) * 100.0);
 }
 
 }  // namespace engine

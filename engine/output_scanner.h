@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace engine {
 
@@ -29,11 +30,18 @@ public:
     bool DecodeFailed() const { return decodeFailed_; }
     // The last non-empty line, for telling the user why a run failed.
     const std::string& LastLine() const { return lastLine_; }
+    // The tool's own account of what went wrong, oldest first, each once, the last few only:
+    // the lines FFmpeg tags "[error]" or "[fatal]" (without the tag and what precedes it) and
+    // the adapter's lines, which start with "vantrel: ".
+    const std::vector<std::string>& ErrorLines() const { return errorLines_; }
 
     // The job's progress in per cent: elapsed media time over the input's duration when the tool
     // has reported both, otherwise kilobytes written over the source's size in kB (0 when the
-    // source is smaller than 1 kB). May exceed 100.
+    // source is smaller than 1 kB). May exceed 100, but stays within 0 to kMaxProgress
+    // whatever the tool prints.
     int Progress(unsigned long sourceKb) const;
+
+    static constexpr int kMaxProgress = 1000000;
 
 private:
     void ScanLine(std::string_view line);
@@ -45,6 +53,7 @@ private:
     std::optional<double> timeSeconds_;
     bool decodeFailed_ = false;
     std::string lastLine_;
+    std::vector<std::string> errorLines_;
 };
 
 // "HH:MM:SS.ff" (hours may have more digits) as seconds; nothing for "N/A" or other text.

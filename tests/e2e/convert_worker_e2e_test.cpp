@@ -1,4 +1,4 @@
-// The conversion worker with the real FFmpeg: what each profile produces, a source FFmpeg
+// A batch with the real FFmpeg: what each profile produces, a source FFmpeg
 // cannot read, and Stop in the middle of a real conversion.
 #include <gtest/gtest.h>
 
@@ -6,20 +6,19 @@
 #include <filesystem>
 #include <ostream>
 
+#include "engine/batch.h"
 #include "engine/command_line.h"
-#include "engine/convert_worker.h"
 #include "real_encoder.h"
 
+using engine::JobState;
 using testing_support::ClipSpec;
-using testing_support::FakeWorkerHost;
 using testing_support::MediaInfo;
 using testing_support::ProbeMedia;
 using testing_support::RealEncoderTest;
 using testing_support::RealToolFolder;
+using testing_support::RecordingEvents;
 
 namespace {
-
-using Statuses = std::vector<std::string>;
 
 struct ProfileResult {
     int profile;
@@ -38,26 +37,20 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(path);
 }
 
-int HighestProgress(const FakeWorkerHost& host) {
-    return host.progress.empty() ? 0
-                                 : *std::max_element(host.progress.begin(), host.progress.end());
+int HighestProgress(const RecordingEvents& events) {
+    int highest = 0;
+    for (const auto& [job, percent] : events.progress) highest = std::max(highest, percent);
+    return highest;
 }
 
-// A host that presses Stop as soon as the bar first moves, noting which processes were then
-// working on the test's output folder.
-class StopOnProgressHost : public FakeWorkerHost {
-public:
-    using FakeWorkerHost::FakeWorkerHost;
-    std::vector<pid_t> toolsAtStop;
-
-    void SetProgressPos(int pos) override {
-        FakeWorkerHost::SetProgressPos(pos);
-        if (pos >= 1 && toolsAtStop.empty()) {
-            toolsAtStop = testing_support::ProcessesMentioning(folder);
-            stop.store(true);
-        }
-    }
-};
+// Runs a batch of `sources` into the test's output folder with the real encoder.
+void Convert(const testing_support::EngineFolders& folders, const std::vector<std::string>& sources,
+             int profile, RecordingEvents& events, std::atomic<bool>& stop) {
+    engine::BatchOptions options = testing_support::FakeOptions(folders);
+    options.toolFolder = RealToolFolder();
+    options.profile = profile;
+    testing_support::RunBatch(sources, options, events, stop);
+}
 
 class FixedProfileTest : public RealEncoderTest,
                          public ::testing::WithParamInterface<ProfileResult> {};
@@ -66,18 +59,12 @@ class FixedProfileTest : public RealEncoderTest,
 
 TEST_P(FixedProfileTest, GivesAnFlvAtTheProfilesSizeRateAndSound) {
     const ProfileResult expected = GetParam();
-    FakeWorkerHost host(folders, {Clip("clip.avi")});
-    host.toolFolder = RealToolFolder();
-    host.profile = expected.profile;
+    Convert(folders, {Clip("clip.avi")}, expected.profile, events, stop);
 
-    engine::ConvertWorkerProc(host);
-
-    ASSERT_EQ(host.statusHistory[0], (Statuses{"Converting", "Complete"}))
-        << host.reports[0].reason;
-    EXPECT_EQ(host.opened, Statuses{folders.Out()});
-    // The bar follows the real tool's progress lines to (about) full, and is emptied at the end.
-    EXPECT_GE(HighestProgress(host), 90);
-    EXPECT_EQ(host.progress.back(), 0);
+    ASSERT_EQ(events.State(0), JobState::Complete) << events.Reason(0);
+    // The bar follows the real tool's progress lines to (about) full.
+    EXPECT_GE(HighestProgress(events), 90);
+    EXPECT_FALSE(Exists(folders.Out("clip.flv.part")));
 
     const MediaInfo info = ProbeMedia(folders.Out("clip.flv"));
     ASSERT_EQ(info.error, "");
@@ -111,13 +98,9 @@ TEST_F(CustomProfileTest, FollowsTheSettingsFileAndKeepsTheSourcesFrameRate) {
                                "[Settings]\nResolution=6\nFrameRate=0\nChannel=0\nSampleRate=2\n");
     ClipSpec tenFrames;
     tenFrames.rate = 10;
-    FakeWorkerHost host(folders, {Clip("ten.avi", tenFrames)});
-    host.toolFolder = RealToolFolder();
-    host.profile = engine::kCustomProfile;
+    Convert(folders, {Clip("ten.avi", tenFrames)}, engine::kCustomProfile, events, stop);
 
-    engine::ConvertWorkerProc(host);
-
-    ASSERT_EQ(host.Status(0), "Complete") << host.reports[0].reason;
+    ASSERT_EQ(events.State(0), JobState::Complete) << events.Reason(0);
     const MediaInfo info = ProbeMedia(folders.Out("ten.flv"));
     ASSERT_EQ(info.error, "");
     EXPECT_EQ(info.Format("format_name"), "flv");
@@ -135,39 +118,40 @@ using RealConversionTest = RealEncoderTest;
 
 TEST_F(RealConversionTest, ASourceFfmpegCannotReadEndsInErrorAndTheBatchGoesOn) {
     const std::string corrupt = testing_support::WriteCorruptVideo(folders.In("noise.avi"));
-    FakeWorkerHost host(folders, {corrupt, Clip("clip.avi")});
-    host.toolFolder = RealToolFolder();
+    Convert(folders, {corrupt, Clip("clip.avi")}, 3, events, stop);
 
-    engine::ConvertWorkerProc(host);
-
-    EXPECT_EQ(host.statusHistory[0], (Statuses{"Converting", "Error"}));
-    EXPECT_NE(host.reports[0].exitCode, 0);
-    // The reason carries FFmpeg's own last word about the file.
-    EXPECT_NE(host.reports[0].reason.find("noise.avi"), std::string::npos)
-        << host.reports[0].reason;
-    EXPECT_EQ(host.statusHistory[1], (Statuses{"Converting", "Complete"}));
+    EXPECT_EQ(events.State(0), JobState::Error);
+    EXPECT_NE(events.ended.at(0).exitCode, 0);
+    // The reason carries FFmpeg's own words about the file.
+    EXPECT_NE(events.Reason(0).find("noise.avi"), std::string::npos) << events.Reason(0);
+    EXPECT_FALSE(Exists(folders.Out("noise.flv")));
+    EXPECT_EQ(events.State(1), JobState::Complete);
     EXPECT_TRUE(Exists(folders.Out("clip.flv")));
 }
 
-TEST_F(RealConversionTest, StopEndsTheRunningFfmpegAndDeletesItsOutput) {
+TEST_F(RealConversionTest, StopEndsTheRunningFfmpegDeletesItsPartAndKeepsTheEarlierResult) {
     // 640x480 played a hundred times over: seconds of work for FFmpeg.
     ClipSpec longClip;
     longClip.width = 640;
     longClip.height = 480;
     longClip.loops = 100;
-    StopOnProgressHost host(folders, {Clip("long.avi", longClip)});
-    host.toolFolder = RealToolFolder();
-    host.profile = 6;
-
-    engine::ConvertWorkerProc(host);
+    const std::string clip = Clip("long.avi", longClip);
+    testing_support::WriteFile(folders.Out("long.flv"), "earlier result");
+    std::vector<pid_t> toolsAtStop;
+    events.onProgress = [&](int) {
+        if (toolsAtStop.empty()) {
+            toolsAtStop = testing_support::ProcessesMentioning(folders.Out());
+            stop = true;
+        }
+    };
+    Convert(folders, {clip}, 6, events, stop);
 
     // The adapter and FFmpeg were both at work when Stop was pressed.
-    EXPECT_GE(host.toolsAtStop.size(), 2u);
-    EXPECT_EQ(host.statusHistory[0], (Statuses{"Converting", "Stop"}));
-    EXPECT_FALSE(Exists(folders.Out("long.flv")));
+    EXPECT_GE(toolsAtStop.size(), 2u);
+    EXPECT_EQ(events.State(0), JobState::Stop);
+    EXPECT_EQ(testing_support::ReadFile(folders.Out("long.flv")), "earlier result");
+    EXPECT_FALSE(Exists(folders.Out("long.flv.part")));
     EXPECT_EQ(testing_support::ProcessesLeftAfter(folders.Out(), std::chrono::seconds(2)),
               std::vector<pid_t>{});
-    EXPECT_TRUE(host.opened.empty());
-    EXPECT_FALSE(host.stop.load());
-    EXPECT_EQ(host.enableCount, 1);
+    EXPECT_TRUE(events.summary->wasStopped);
 }

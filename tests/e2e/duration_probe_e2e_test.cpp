@@ -6,7 +6,6 @@
 #include "real_encoder.h"
 
 using testing_support::ClipSpec;
-using testing_support::FakeProbeHost;
 using testing_support::RealEncoderTest;
 
 namespace {
@@ -14,13 +13,13 @@ namespace {
 class ProbeE2eTest : public RealEncoderTest {
 protected:
     std::string LengthOf(const std::string& file) {
-        FakeProbeHost host;
-        host.file = file;
-        host.toolFolder = testing_support::RealToolFolder();
-        const engine::ProbeOutcome outcome = engine::RunDurationProbe(host, engine::ProbeWait{});
-        EXPECT_FALSE(outcome.overran);
-        EXPECT_EQ(outcome.startFailure, "");
-        return host.duration;
+        std::atomic<bool> stop{false};
+        const engine::ProbeResult result =
+            engine::DurationProbeProc(file, {testing_support::RealToolFolder()}, stop);
+        EXPECT_FALSE(result.overran);
+        EXPECT_EQ(result.alert, "");
+        EXPECT_EQ(result.toolFailure, "");
+        return result.length;
     }
 };
 

@@ -34,6 +34,8 @@ protected:
     }
 
     EngineFolders folders;
+    RecordingEvents events;
+    std::atomic<bool> stop{false};
 };
 
 }  // namespace testing_support

@@ -1,115 +1,106 @@
+// The duration probe with the fake encoder: the Length text, files the tool must never open,
+// a tool that cannot run, the time limit and Stop, and several probes at once.
 #include "engine/duration_probe.h"
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
+#include <mutex>
 
 #include "fake_hosts.h"
 
 using testing_support::EngineFolders;
-using testing_support::FakeProbeHost;
 
 namespace {
 
-void Prepare(FakeProbeHost& host, const EngineFolders& folders, const std::string& file) {
-    host.file = file;
-    host.toolFolder = folders.Tool();
-}
+struct DurationProbeTest : ::testing::Test {
+    EngineFolders folders;
+    engine::ProbeOptions options{folders.Tool()};
+    std::atomic<bool> stop{false};
+
+    engine::ProbeResult Probe(const std::string& file) {
+        return engine::DurationProbeProc(file, options, stop);
+    }
+};
 
 }  // namespace
 
-TEST(DurationProbeTest, KeepsTheTenCharactersAfterDuration) {
-    EngineFolders folders;
-    FakeProbeHost host;
-    Prepare(host, folders, folders.Source("a.avi"));
-    EXPECT_EQ(engine::DurationProbeProc(host), 1);
-    EXPECT_EQ(host.duration, "00:00:02.0");
-}
-
-TEST(DurationProbeTest, FindsTheMarkerWhenTheToolPrintsItInPieces) {
-    EngineFolders folders;
-    const std::string script =
+TEST_F(DurationProbeTest, KeepsTheTenCharactersAfterDurationWhereverTheReadsSplitIt) {
+    EXPECT_EQ(Probe(folders.Source("a.avi")).length, "00:00:02.0");
+    const std::string pieces =
         "eprint Input #0, avi\\n  Dura\nsleep 50\neprint tion: 01:02:03.45, st\nsleep 50\n"
         "eprint art: 0\\n\nexit 1\n";
-    FakeProbeHost host;
-    Prepare(host, folders, folders.Source("a.avi", script));
-    engine::DurationProbeProc(host);
-    EXPECT_EQ(host.duration, "01:02:03.4");
+    EXPECT_EQ(Probe(folders.Source("b.avi", pieces)).length, "01:02:03.4");
 }
 
-TEST(DurationProbeTest, LeavesTheDurationEmptyWhenNoneIsReported) {
-    EngineFolders folders;
-    FakeProbeHost missingFile;
-    Prepare(missingFile, folders, folders.In("missing.avi"));
-    engine::DurationProbeProc(missingFile);
-    EXPECT_EQ(missingFile.duration, "");
-
-    FakeProbeHost missingTool;
-    Prepare(missingTool, folders, folders.Source("a.avi"));
-    missingTool.toolFolder = folders.Path("nowhere");
-    engine::DurationProbeProc(missingTool);
-    EXPECT_EQ(missingTool.duration, "");
+TEST_F(DurationProbeTest, FilesWithoutALengthSayWhyAndTheToolNeverOpensOddFiles) {
+    const std::string log = folders.Path("args.log");
+    const std::string fifo = folders.In("fifo.avi");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    testing_support::WriteFile(fifo + ".fake", "log-args " + log + "\nexit 0\n");
+    const std::map<std::string, std::string> cases = {
+        {folders.In("missing.avi"), "No such file"},
+        {fifo, "not a regular file"},
+        {folders.In(""), "not a regular file"},
+        {folders.Source("noise.avi", "eprint [error] noise.avi: Invalid data\\n\nexit 1\n"),
+         "Invalid data"},
+    };
+    for (const auto& [file, problem] : cases) {
+        const engine::ProbeResult result = Probe(file);
+        EXPECT_EQ(result.length, "") << file;
+        EXPECT_NE(result.problem.find(problem), std::string::npos) << result.problem;
+        EXPECT_EQ(result.toolFailure, "") << file;
+    }
+    EXPECT_FALSE(std::filesystem::exists(log));
 }
 
-TEST(DurationProbeTest, GivesUpOnStopAndClearsTheFlag) {
-    EngineFolders folders;
-    FakeProbeHost host;
-    Prepare(host, folders, folders.Source("a.avi", "hang\n"));
-    host.stop.store(true);
-    engine::DurationProbeProc(host);
-    EXPECT_FALSE(host.stop.load());
+TEST_F(DurationProbeTest, SaysWhenTheToolItselfCouldNotRun) {
+    const std::string noFfmpeg =
+        folders.Source("b.avi", "eprint vantrel: FFmpeg not found\\n\nexit 127\n");
+    EXPECT_EQ(Probe(noFfmpeg).toolFailure, "vantrel: FFmpeg not found");
+    options.toolFolder = folders.Path("nowhere");
+    EXPECT_NE(Probe(folders.Source("a.avi")).toolFailure.find("DLL/ffmpeg"), std::string::npos);
 }
 
-TEST(DurationProbeTest, AProbeThatOverrunsBothWaitsEndsItsToolAndKeepsWhatItFound) {
-    EngineFolders folders;
-    const std::string pidFile = folders.Path("probe.pid");
+TEST_F(DurationProbeTest, GivesUpAtItsLimitOrOnStopEndsItsToolAndKeepsWhatItFound) {
+    const std::string pids = folders.Path("pids");
     const std::string script =
-        "write-pid " + pidFile + "\neprint   Duration: 00:00:09.00, start: 0\\n\nhang\n";
-    FakeProbeHost host;
-    Prepare(host, folders, folders.Source("slow.avi", script));
-    int repaints = 0;
-    engine::ProbeWait wait;
-    wait.first = std::chrono::milliseconds(300);
-    wait.second = std::chrono::milliseconds(200);
-    wait.whileWaiting = [&] { ++repaints; };
+        "write-pid " + pids + "\neprint   Duration: 00:00:09.00, start: 0\\n\nhang\n";
+    options.limit = std::chrono::milliseconds(500);
+    const engine::ProbeResult late = Probe(folders.Source("slow.avi", script));
+    EXPECT_TRUE(late.overran);
+    EXPECT_EQ(late.length, "00:00:09.0");
 
-    const engine::ProbeOutcome outcome = engine::RunDurationProbe(host, wait);
+    options.limit = std::chrono::hours(1);
+    stop = true;
+    const engine::ProbeResult stopped = Probe(folders.Source("stopped.avi", script));
+    EXPECT_FALSE(stopped.overran);
+    EXPECT_TRUE(stop.load());  // the flag belongs to the caller
 
-    EXPECT_TRUE(outcome.overran);
-    EXPECT_EQ(host.duration, "00:00:09.0");
-    EXPECT_GT(repaints, 0);
-    EXPECT_FALSE(testing_support::ProcessAlive(testing_support::ReadPid(pidFile)));
+    std::istringstream lines(testing_support::ReadFile(pids));
+    for (std::string pid; std::getline(lines, pid);)
+        EXPECT_FALSE(testing_support::ProcessAlive(std::stoi(pid))) << pid;
 }
 
-TEST(DurationProbeTest, AQuickProbeDoesNotWaitForTheTimeLimits) {
-    EngineFolders folders;
-    FakeProbeHost host;
-    Prepare(host, folders, folders.Source("a.avi"));
-    const auto start = std::chrono::steady_clock::now();
-    const engine::ProbeOutcome outcome = engine::RunDurationProbe(host, engine::ProbeWait{});
-    EXPECT_FALSE(outcome.overran);
-    EXPECT_EQ(host.duration, "00:00:02.0");
-    // Far below the 30 s first wait: the probe ended the wait, not the clock.
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
-}
+TEST_F(DurationProbeTest, ProbesSeveralFilesAtOnceAndReportsEachOnce) {
+    struct Recorder : engine::ProbeEvents {
+        std::map<int, std::string> lengths;
+        void ProbeEnded(int index, const engine::ProbeResult& result) override {
+            lengths[index] = result.length;
+        }
+    } recorder;
+    std::vector<std::string> files;
+    for (int i = 0; i < 6; ++i)
+        files.push_back(folders.Source(
+            "clip" + std::to_string(i) + ".avi",
+            "sleep 100\neprint   Duration: 00:00:0" + std::to_string(i) + ".00, \\n\nexit 1\n"));
 
-TEST(DurationProbeTest, SaysWhenTheToolItselfCouldNotRun) {
-    EngineFolders folders;
-    FakeProbeHost missingTool;
-    Prepare(missingTool, folders, folders.Source("a.avi"));
-    missingTool.toolFolder = folders.Path("nowhere");
-    EXPECT_NE(
-        engine::RunDurationProbe(missingTool, engine::ProbeWait{}).toolFailure.find("DLL/ffmpeg"),
-        std::string::npos);
+    engine::ProbeFiles(files, 3, options, stop, recorder);
 
-    FakeProbeHost noFfmpeg;
-    Prepare(noFfmpeg, folders,
-            folders.Source("b.avi", "eprint vantrel: FFmpeg not found\\n\nexit 127\n"));
-    EXPECT_EQ(engine::RunDurationProbe(noFfmpeg, engine::ProbeWait{}).toolFailure,
-              "vantrel: FFmpeg not found");
-
-    // A file the tool cannot read is an empty Length, not a failure of the tool.
-    FakeProbeHost unreadable;
-    Prepare(unreadable, folders, folders.In("missing.avi"));
-    EXPECT_EQ(engine::RunDurationProbe(unreadable, engine::ProbeWait{}).toolFailure, "");
+    ASSERT_EQ(recorder.lengths.size(), 6u);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(recorder.lengths[i], "00:00:0" + std::to_string(i) + ".0");
 }

@@ -1,4 +1,5 @@
-// Hosts for the worker and the probe that record what the engine did to the window.
+// What a test hears of the engine: a recorder of a batch's events, and ways to run a batch or
+// look at the processes it started.
 #pragma once
 
 #include <unistd.h>
@@ -6,84 +7,90 @@
 #include <atomic>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/duration_probe.h"
-#include "engine/worker_host.h"
+#include "engine/batch.h"
 #include "fake_tool.h"
 #include "support/temp_folder.h"
 
 namespace testing_support {
 
-class FakeWorkerHost : public engine::WorkerHost {
+class RecordingEvents : public engine::BatchEvents {
 public:
-    std::vector<std::string> rows;
-    std::vector<std::vector<std::string>> statusHistory;  // per row, every status set
-    std::vector<int> selected;
-    std::vector<int> progress;
-    std::vector<std::string> opened;
-    std::vector<std::string> errors;
-    std::map<int, engine::JobReport> reports;
-    int progressLow = -1, progressHigh = -1;
-    int enableCount = 0;
-    std::string folder;
-    std::string toolFolder;
-    int profile = 3;
-    std::atomic<bool> stop{false};
-    // Called after every status change, to let a test react (for example press Stop).
-    std::function<void(int row, const std::string& status)> onStatus;
-    std::function<void(int row)> onFinished;
+    std::vector<int> started;                   // job indexes, in the order they started
+    std::vector<std::pair<int, int>> progress;  // (job, per cent), in order
+    std::vector<int> batchPercents;             // with every progress and end event
+    std::map<int, engine::Job> ended;
+    std::vector<std::string> alerts;
+    std::optional<engine::BatchSummary> summary;
+    int running = 0;
+    int mostRunning = 0;
+    bool overlapped = false;  // two events were delivered at once
+    // Called inside the events, to let a test react (press Stop, say).
+    std::function<void(int job)> onStarted;
+    std::function<void(int job)> onEnded;
+    std::function<void(int job)> onProgress;
 
-    FakeWorkerHost(const EngineFolders& folders, std::vector<std::string> sources)
-        : rows(std::move(sources)),
-          statusHistory(rows.size()),
-          folder(folders.Out()),
-          toolFolder(folders.Tool()) {}
-
-    std::string Status(int row) const {
-        return statusHistory[row].empty() ? "Ready" : statusHistory[row].back();
+    engine::JobState State(int job) const {
+        const auto found = ended.find(job);
+        return found == ended.end() ? engine::JobState::Ready : found->second.state;
+    }
+    std::string Reason(int job) const {
+        const auto found = ended.find(job);
+        return found == ended.end() ? "" : found->second.reason;
     }
 
-    int RowCount() override { return static_cast<int>(rows.size()); }
-    std::string RowPath(int row) override { return rows.at(row); }
-    void SetRowStatus(int row, const std::string& status) override {
-        statusHistory.at(row).push_back(status);
-        if (onStatus)
-            onStatus(row, status);
+    void JobStarted(int index, const engine::Job&) override {
+        Enter();
+        started.push_back(index);
+        mostRunning = std::max(mostRunning, ++running);
+        if (onStarted)
+            onStarted(index);
+        Leave();
     }
-    void SelectRow(int row) override { selected.push_back(row); }
-    void SetProgressRange(int low, int high) override {
-        progressLow = low;
-        progressHigh = high;
+    void JobProgress(int index, const engine::Job& job, int batchPercent) override {
+        Enter();
+        progress.emplace_back(index, job.progress);
+        batchPercents.push_back(batchPercent);
+        if (onProgress)
+            onProgress(index);
+        Leave();
     }
-    void SetProgressPos(int pos) override { progress.push_back(pos); }
-    std::string OutputFolder() override { return folder; }
-    int ProfileIndex() override { return profile; }
-    std::atomic<bool>& StopFlag() override { return stop; }
-    void EnableControls() override { ++enableCount; }
-    void OpenFolder(const std::string& path) override { opened.push_back(path); }
-    void ShowError(const std::string& text) override { errors.push_back(text); }
-    std::string ToolFolder() override { return toolFolder; }
-    void JobFinished(int row, const engine::JobReport& report) override {
-        reports[row] = report;
-        if (onFinished)
-            onFinished(row);
+    void JobEnded(int index, const engine::Job& job, int batchPercent) override {
+        Enter();
+        --running;
+        ended[index] = job;
+        batchPercents.push_back(batchPercent);
+        if (onEnded)
+            onEnded(index);
+        Leave();
     }
+    void Alert(const std::string& text) override { alerts.push_back(text); }
+    void BatchEnded(const engine::BatchSummary& result) override { summary = result; }
+
+private:
+    void Enter() { overlapped = overlapped || inside_.exchange(true); }
+    void Leave() { inside_.store(false); }
+    std::atomic<bool> inside_{false};
 };
 
-class FakeProbeHost : public engine::ProbeHost {
-public:
-    std::string file;
-    std::string duration;
-    std::string toolFolder;
-    std::atomic<bool> stop{false};
+// A batch into folders.Out() with the fake encoder, profile 3, one job at a time.
+inline engine::BatchOptions FakeOptions(const EngineFolders& folders) {
+    engine::BatchOptions options;
+    options.folder = folders.Out();
+    options.profile = 3;
+    options.toolFolder = folders.Tool();
+    return options;
+}
 
-    std::string ProbeFile() override { return file; }
-    void SetDuration(const std::string& text) override { duration = text; }
-    std::atomic<bool>& StopFlag() override { return stop; }
-    std::string ToolFolder() override { return toolFolder; }
-};
+// Runs a batch to its end on the calling thread.
+inline void RunBatch(const std::vector<std::string>& sources, const engine::BatchOptions& options,
+                     RecordingEvents& events, std::atomic<bool>& stop) {
+    engine::Batch batch(sources, options, stop);
+    engine::ConvertWorkerProc(batch, events);
+}
 
 // True while a process with this pid exists (and is not a zombie of ours).
 inline bool ProcessAlive(pid_t pid) {

@@ -116,6 +116,37 @@ TEST(OutputScannerTest, RemembersTheLastLineToExplainFailures) {
     EXPECT_EQ(scanner.LastLine(), "clip.avi: No such file or directory");
 }
 
+TEST(OutputScannerTest, KeepsTheToolsLastFewErrorLinesWithoutTheirTags) {
+    OutputScanner scanner;
+    scanner.Feed(
+        "[info] Input #0, avi, from '/in/[error] named.avi':\n"
+        "[flv @ 0x5f1] [error] Failed to update header\n"
+        "[error] av_interleaved_write_frame(): No space left on device\n"
+        "[warning] something odd\n"
+        "vantrel: this FFmpeg has no H.264 encoder\n"
+        "[error] av_interleaved_write_frame(): No space left on device\n"
+        "[fatal] Conversion failed!\n"
+        "[info] frame=  1 size=   6kB time=00:00:00.00\r");
+    EXPECT_EQ(scanner.ErrorLines(),
+              (std::vector<std::string>{
+                  "Failed to update header", "vantrel: this FFmpeg has no H.264 encoder",
+                  "av_interleaved_write_frame(): No space left on device", "Conversion failed!"}));
+}
+
+TEST(OutputScannerTest, ProgressStaysInRangeWhateverTheToolPrints) {
+    const std::pair<const char*, int> cases[] = {
+        {"Duration: 00:00:00.01, \nsize=1kB time=99999999999:00:00.00\r", 1000000},
+        {"Duration: 00:00:00.00, \nsize=2kB time=00:00:05.00\r", 200},  // no duration: size
+        {"size=99999999999999999999kB\r", 1000000},
+        {"size=-5kB\r", 0},
+    };
+    for (const auto& [output, percent] : cases) {
+        OutputScanner scanner;
+        scanner.Feed(output);
+        EXPECT_EQ(scanner.Progress(1), percent) << output;
+    }
+}
+
 TEST(OutputScannerTest, EndlessGarbageWithoutLineBreaksDoesNotHideLaterLines) {
     OutputScanner scanner;
     const std::string garbage(1 << 20, '\x01');

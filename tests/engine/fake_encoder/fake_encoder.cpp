@@ -83,10 +83,15 @@ std::string Banner(const Invocation& call) {
            "128 kb/s\n";
 }
 
+// Like FFmpeg with -y, the first write replaces whatever the output file held; later writes
+// add to it. Writing 0 bytes still creates the file.
 void WriteOutputBytes(const Invocation& call, long bytes) {
-    if (call.output.empty() || bytes <= 0)
+    static bool opened = false;
+    if (call.output.empty() || bytes < 0)
         return;
-    AppendToFile(call.output, std::string(static_cast<std::size_t>(bytes), 'F'));
+    std::ofstream out(call.output, std::ios::binary | (opened ? std::ios::app : std::ios::trunc));
+    opened = true;
+    out << std::string(static_cast<std::size_t>(bytes), 'F');
 }
 
 // Progress lines as FFmpeg prints them, each ending in "\r", with the output growing to match.

@@ -1,0 +1,200 @@
+#include "engine/batch.h"
+
+#include <algorithm>
+#include <exception>
+#include <thread>
+#include <unordered_map>
+
+#include "engine/command_line.h"
+#include "platform/file_status.h"
+#include "platform/fs.h"
+
+namespace engine {
+namespace {
+
+bool IsAbsolute(const std::string& path) {
+    return !path.empty() && path.front() == '/';
+}
+
+// What makes two spellings of a path the same file: its device and inode when it exists,
+// else its text.
+std::string IdentityOf(const std::string& path) {
+    const platform::FileStatus status = platform::StatusOf(path);
+    if (status.kind == platform::FileStatus::Kind::Missing)
+        return "path:" + path;
+    return std::to_string(status.device) + ":" + std::to_string(status.inode);
+}
+
+}  // namespace
+
+Batch::Batch(const std::vector<std::string>& sources, BatchOptions options, std::atomic<bool>& stop)
+    : options_(std::move(options)), stop_(stop) {
+    Plan(sources);
+}
+
+// One look at each source and each target, so that planning stays linear in the number of
+// jobs however many there are.
+void Batch::Plan(const std::vector<std::string>& sources) {
+    std::unordered_map<std::string, std::size_t> sourceOwner;
+    std::unordered_map<std::string, std::size_t> targetOwner;
+    jobs_.reserve(sources.size());
+    for (const std::string& source : sources) {
+        Job job;
+        job.source = source;
+        job.target = OutputPathOf(source, options_.folder);
+        auto skip = [&job](std::string reason) {
+            job.state = JobState::Skipped;
+            job.reason = std::move(reason);
+        };
+        if (!IsAbsolute(source) || !IsAbsolute(options_.folder)) {
+            skip("the path is not absolute");
+        } else if (const auto [first, added] =
+                       sourceOwner.emplace(IdentityOf(source), jobs_.size());
+                   !added) {
+            skip("it is named more than once; it is converted once");
+        } else if (const auto [owner, free] = targetOwner.emplace(job.target, jobs_.size());
+                   !free) {
+            skip("its target " + job.target + " is also the target of " +
+                 jobs_[owner->second].source);
+        } else if (!options_.overwrite && platform::PathExists(job.target)) {
+            skip(job.target + " exists");
+        }
+        jobs_.push_back(std::move(job));
+    }
+}
+
+std::string Batch::FolderProblem() const {
+    return OutputFolderProblem(options_.folder);
+}
+
+std::vector<Job> Batch::Jobs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return jobs_;
+}
+
+int Batch::BatchPercentLocked() const {
+    int runnable = 0;
+    long done = 0;
+    for (const Job& job : jobs_) {
+        if (job.state == JobState::Skipped)
+            continue;
+        ++runnable;
+        done += job.Ended() ? 100 : std::clamp(job.progress, 0, 100);
+    }
+    return runnable == 0 ? 100 : static_cast<int>(done / runnable);
+}
+
+int Batch::TakeNext() {
+    // The caller holds the lock.
+    if (stop_.load())
+        return -1;
+    while (next_ < jobs_.size() && jobs_[next_].state != JobState::Ready) ++next_;
+    if (next_ == jobs_.size())
+        return -1;
+    jobs_[next_].state = JobState::Converting;
+    return static_cast<int>(next_++);
+}
+
+void Batch::RunJobs(BatchEvents& events) {
+    const ConvertSettings settings{options_.folder, options_.profile, options_.toolFolder,
+                                   options_.silenceLimit};
+    for (;;) {
+        Job job;
+        int index;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            index = TakeNext();
+            if (index < 0)
+                return;
+            job = jobs_[index];
+            events.JobStarted(index, job);
+        }
+        ConvertCallbacks callbacks;
+        callbacks.progress = [&](int percent) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            jobs_[index].progress = std::min(percent, 100);
+            events.JobProgress(index, jobs_[index], BatchPercentLocked());
+        };
+        callbacks.alert = [&](const std::string& text) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            events.Alert(text);
+        };
+        ConvertResult result;
+        try {
+            result = ConvertJob(job, settings, stop_, callbacks);
+        } catch (const std::exception& e) {
+            result = {JobState::Error, std::string("the conversion failed: ") + e.what(), -1};
+        } catch (...) {
+            result = {JobState::Error, "the conversion failed", -1};
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        Job& ended = jobs_[index];
+        ended.state = result.state;
+        ended.reason = result.reason;
+        ended.exitCode = result.exitCode;
+        ended.progress = result.state == JobState::Complete ? 100 : 0;
+        events.JobEnded(index, ended, BatchPercentLocked());
+    }
+}
+
+void Batch::Run(BatchEvents& events) {
+    int ready = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!ran_) {
+            for (std::size_t i = 0; i < jobs_.size(); ++i) {
+                if (jobs_[i].state == JobState::Ready)
+                    ++ready;
+                else if (jobs_[i].state == JobState::Skipped)
+                    events.JobEnded(static_cast<int>(i), jobs_[i], BatchPercentLocked());
+            }
+        }
+        ran_ = true;
+    }
+    const int threads = std::clamp(ready, 0, std::max(options_.parallel, 1));
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < threads; ++i) helpers.emplace_back([this, &events] { RunJobs(events); });
+    if (threads > 0)
+        RunJobs(events);
+    for (std::thread& helper : helpers) helper.join();
+
+    std::lock_guard<std::mutex> lock(mutex_);
+    BatchSummary summary;
+    summary.wasStopped = stop_.exchange(false);
+    for (const Job& job : jobs_) {
+        if (job.state == JobState::Complete)
+            ++summary.complete;
+        else if (job.state == JobState::Stop)
+            ++summary.stopped;
+        else if (job.state == JobState::Error)
+            ++summary.failed;
+        else if (job.state == JobState::Skipped)
+            ++summary.skipped;
+        if ((job.state == JobState::Error || job.state == JobState::Skipped) &&
+            summary.firstFailure.empty())
+            summary.firstFailure = job.source + ": " + job.reason;
+    }
+    events.BatchEnded(summary);
+}
+
+int ConvertWorkerProc(Batch& batch, BatchEvents& events) {
+    batch.Run(events);
+    return 1;
+}
+
+std::string OutputFolderProblem(const std::string& folder) {
+    if (!IsAbsolute(folder))
+        return "The output folder \"" + folder + "\" is not an absolute path.";
+    const platform::FileStatus status = platform::StatusOf(folder);
+    if (status.kind == platform::FileStatus::Kind::Missing)
+        return "The output folder " + folder + " does not exist (" +
+               platform::ErrorText(status.error) + ").";
+    if (status.kind != platform::FileStatus::Kind::Folder)
+        return "The output folder " + folder + " is not a folder.";
+    if (int error = 0; !platform::CanWriteInto(folder, &error))
+        return "The output folder " + folder + " cannot be written to (" +
+               platform::ErrorText(error) + ").";
+    return "";
+}
+
+}  // namespace engine

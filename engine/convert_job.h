@@ -1,0 +1,47 @@
+// One conversion: the encoder run that turns a job's source into its target. The tool writes
+// to the target's ".part" name, which is renamed onto the target only when the whole file is
+// there; a failed or stopped run removes it and leaves an earlier target as it was.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "engine/job.h"
+
+namespace engine {
+
+// Pause before each read of the tool's output, and the most read at once.
+inline constexpr int kWorkerReadPauseMs = 100;
+inline constexpr int kWorkerChunkSize = 256;
+
+// A tool that prints nothing for this long is taken to hang and is ended.
+inline constexpr std::chrono::milliseconds kDefaultSilenceLimit = std::chrono::minutes(5);
+
+struct ConvertSettings {
+    std::string folder;  // the output folder, absolute
+    int profile = 0;     // the output profile list's index
+    std::string toolFolder;
+    std::chrono::milliseconds silenceLimit = kDefaultSilenceLimit;
+};
+
+struct ConvertCallbacks {
+    // The job's progress in per cent (1 or more; may exceed 100), whenever it changes.
+    std::function<void(int percent)> progress;
+    // A failure the user must see at once ("Can't create out pipe").
+    std::function<void(const std::string& text)> alert;
+};
+
+struct ConvertResult {
+    JobState state = JobState::Error;  // Complete, Error or Stop
+    std::string reason;
+    int exitCode = -1;
+};
+
+// Converts `job.source` into `job.target`. Returns Stop as soon as `stop` is seen set (the
+// flag is left for the caller to clear). Never throws.
+ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
+                         const std::atomic<bool>& stop, const ConvertCallbacks& callbacks);
+
+}  // namespace engine

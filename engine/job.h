@@ -1,0 +1,35 @@
+// One job of a batch: a source file, the target it becomes, and how far it has come.
+#pragma once
+
+#include <string>
+
+namespace engine {
+
+enum class JobState {
+    Ready,       // not handled yet in this batch
+    Converting,  // its encoder runs
+    Complete,    // the whole target is there
+    Error,       // it failed; `reason` says why
+    Stop,        // the user stopped it; its partial output is gone
+    Skipped,     // not run at all; `reason` says why (a front end may show it as an error)
+};
+
+// The status word a job list shows for a state ("Ready", "Converting", ...). A skipped job
+// reads "Error": it did not convert.
+const char* StatusWord(JobState state);
+
+struct Job {
+    std::string source;  // absolute path of the source file
+    std::string target;  // absolute path of the result: output folder, title, ".flv"
+    JobState state = JobState::Ready;
+    int progress = 0;    // per cent, 0 to 100
+    std::string reason;  // why it did not complete; "" otherwise
+    int exitCode = -1;   // the encoder's exit status, -1 when it did not exit by itself
+
+    bool Ended() const { return state != JobState::Ready && state != JobState::Converting; }
+};
+
+// The name a conversion writes while it runs; it becomes the target only when complete.
+std::string PartPathOf(const std::string& target);
+
+}  // namespace engine

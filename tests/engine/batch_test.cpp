@@ -1,0 +1,333 @@
+// A batch with the fake encoder: order, progress, what counts as complete, what happens to the
+// target and its ".part" file, the jobs that never run, Stop, and several jobs at once.
+#include "engine/batch.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "fake_hosts.h"
+
+using engine::JobState;
+using testing_support::EngineFolders;
+using testing_support::FakeOptions;
+using testing_support::ReadFile;
+using testing_support::RecordingEvents;
+using testing_support::RunBatch;
+using testing_support::WriteFile;
+
+namespace {
+
+bool Exists(const std::string& path) {
+    return std::filesystem::exists(std::filesystem::symlink_status(path));
+}
+
+struct BatchTest : ::testing::Test {
+    EngineFolders folders;
+    engine::BatchOptions options = FakeOptions(folders);
+    RecordingEvents events;
+    std::atomic<bool> stop{false};
+
+    void Run(const std::vector<std::string>& sources) { RunBatch(sources, options, events, stop); }
+};
+
+}  // namespace
+
+TEST_F(BatchTest, ConvertsEveryJobInOrderIntoWholeTargetsAndLeavesNoPartFile) {
+    Run({folders.Source("a.avi"), folders.Source("b.mpg"), folders.Source("c.mp4")});
+
+    EXPECT_EQ(events.started, (std::vector<int>{0, 1, 2}));
+    for (int job = 0; job < 3; ++job) EXPECT_EQ(events.State(job), JobState::Complete);
+    for (const char* name : {"a.flv", "b.flv", "c.flv"}) {
+        EXPECT_GT(std::filesystem::file_size(folders.Out(name)), 0u) << name;
+        EXPECT_FALSE(Exists(folders.Out(name) + ".part")) << name;
+    }
+    ASSERT_TRUE(events.summary);
+    EXPECT_EQ(events.summary->complete, 3);
+    EXPECT_FALSE(events.summary->wasStopped);
+    EXPECT_EQ(events.mostRunning, 1);
+    EXPECT_TRUE(events.alerts.empty());
+}
+
+TEST_F(BatchTest, ProgressFollowsTheToolsTimeAndTheBatchReachesAHundred) {
+    // The fake reports a 2 s input and progress up to 2 s; its output is tiny next to this
+    // 10 MB source, so a size-based bar would barely move.
+    Run({folders.Source("big.avi", "", 10'000'000), folders.Source("b.avi")});
+
+    ASSERT_FALSE(events.progress.empty());
+    EXPECT_EQ(events.progress.front().first, 0);
+    int highest = 0;
+    for (const auto& [job, percent] : events.progress)
+        if (job == 0)
+            highest = std::max(highest, percent);
+    EXPECT_EQ(highest, 100);
+    EXPECT_TRUE(std::is_sorted(events.batchPercents.begin(), events.batchPercents.end()));
+    EXPECT_EQ(events.batchPercents.back(), 100);
+}
+
+// Each run fails in its own way; none may leave a target or a ".part" file, and the reason
+// must carry what the tool said.
+TEST_F(BatchTest, OnlyAWholeFileFromAToolThatExitedWithZeroCompletes) {
+    struct Case {
+        const char* name;
+        std::string script;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"fails", "eprint [error] Invalid data found when processing input\\n\nexit 1\n",
+         "status 1: Invalid data found"},
+        {"crashes", "write-output 5000\ncrash\n", "signal"},
+        {"full",
+         "write-output 5000\neprint [error] Error writing trailer: No space left on "
+         "device\\n\neprint [fatal] Conversion failed!\\n\nexit 1\n",
+         "No space left on device; Conversion failed!"},
+        {"fullbutzero",
+         "write-output 5000\neprint [error] Error closing file: No space left on device\\n\n"
+         "exit 0\n",
+         "could not write the whole output"},
+        {"nothing", "exit 0\n", "left no output"},
+        {"empty", "write-output 0\nexit 0\n", "empty file"},
+        {"stuck", "write-output 100\nclose-output\nhang\n", "did not exit"},
+        {"silent", "write-output 100\nhang\n", "printed nothing"},
+        {"undecodable", "write-output 100\nprint frame decoding failed: x\\n\nhang\n",
+         "did not exit"},
+        {"adapter", "eprint vantrel: this FFmpeg has no H.264 encoder\\n\nexit 1\n",
+         "no H.264 encoder"},
+    };
+    std::vector<std::string> sources;
+    for (const Case& c : cases) {
+        sources.push_back(folders.Source(std::string(c.name) + ".avi", c.script));
+        WriteFile(folders.Out(std::string(c.name) + ".flv"), "earlier result");
+    }
+    options.silenceLimit = std::chrono::milliseconds(300);
+
+    Run(sources);
+
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const std::string target = folders.Out(std::string(cases[i].name) + ".flv");
+        EXPECT_EQ(events.State(i), JobState::Error) << cases[i].name;
+        EXPECT_NE(events.Reason(i).find(cases[i].reason), std::string::npos)
+            << cases[i].name << ": " << events.Reason(i);
+        EXPECT_EQ(ReadFile(target), "earlier result") << cases[i].name;
+        EXPECT_FALSE(Exists(target + ".part")) << cases[i].name;
+    }
+    EXPECT_EQ(events.summary->failed, static_cast<int>(std::size(cases)));
+    EXPECT_EQ(events.summary->firstFailure.rfind(sources[0], 0), 0u);
+}
+
+TEST_F(BatchTest, SourcesTheToolMustNeverOpenFailAtOnce) {
+    const std::string log = folders.Path("args.log");
+    const std::string script = "log-args " + log + "\nexit 0\n";
+    WriteFile(folders.In("gone.avi.fake"), script);
+    const std::string fifo = folders.In("fifo.avi");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    WriteFile(fifo + ".fake", script);
+    std::filesystem::create_directories(folders.In("folder.avi"));
+    // An FLV converted into its own folder, named through "/." so the texts differ.
+    const std::string own = folders.Out("movie.flv");
+    WriteFile(own, "original bytes");
+    WriteFile(own + ".fake", script);
+    options.folder = folders.Out() + "/.";
+
+    Run({folders.In("gone.avi"), fifo, folders.In("folder.avi"), own});
+
+    EXPECT_NE(events.Reason(0).find("No such file"), std::string::npos) << events.Reason(0);
+    EXPECT_NE(events.Reason(1).find("not a regular file"), std::string::npos);
+    EXPECT_NE(events.Reason(2).find("not a regular file"), std::string::npos);
+    EXPECT_NE(events.Reason(3).find("its own source"), std::string::npos);
+    for (int job = 0; job < 4; ++job) EXPECT_EQ(events.State(job), JobState::Error);
+    EXPECT_EQ(ReadFile(own), "original bytes");
+    EXPECT_FALSE(Exists(log));
+}
+
+TEST_F(BatchTest, AMissingToolIsAnErrorWithoutAnAlert) {
+    options.toolFolder = folders.Path("nowhere");
+    Run({folders.Source("a.avi")});
+    EXPECT_EQ(events.State(0), JobState::Error);
+    EXPECT_NE(events.Reason(0).find("could not be started"), std::string::npos);
+    EXPECT_TRUE(events.alerts.empty());
+}
+
+TEST_F(BatchTest, APartFileLeftByAKilledRunIsReplacedNeverWrittenThrough) {
+    const std::string precious = folders.Path("precious.txt");
+    WriteFile(precious, "not yours");
+    WriteFile(folders.Out("stale.flv.part"), std::string(100000, 'S'));
+    std::filesystem::create_symlink(precious, folders.Out("linked.flv.part"));
+    // Without --overwrite a ".part" is no result: the job still runs.
+    options.overwrite = false;
+
+    Run({folders.Source("stale.avi"), folders.Source("linked.avi")});
+
+    EXPECT_EQ(events.State(0), JobState::Complete);
+    EXPECT_EQ(ReadFile(folders.Out("stale.flv")).find('S'), std::string::npos);
+    EXPECT_EQ(events.State(1), JobState::Complete);
+    EXPECT_EQ(ReadFile(precious), "not yours");
+}
+
+TEST_F(BatchTest, AnOutputFolderDeletedDuringTheJobIsAnError) {
+    events.onStarted = [&](int) { std::filesystem::remove_all(folders.Out()); };
+    Run({folders.Source("a.avi", "sleep 200\nwrite-output 100\nexit 0\n")});
+    EXPECT_EQ(events.State(0), JobState::Error);
+    EXPECT_NE(events.Reason(0).find("no output"), std::string::npos) << events.Reason(0);
+}
+
+TEST_F(BatchTest, JobsThatWouldWriteATargetTwiceOrNotAtAllAreSkipped) {
+    WriteFile(folders.Out("exists.flv"), "keep me");
+    options.overwrite = false;
+    const std::string holiday = folders.Source("holiday.avi");
+    const std::string log = folders.Path("args.log");
+
+    Run({holiday, "relative.avi", holiday, folders.Source("holiday.mp4"),
+         folders.Source("exists.avi", "log-args " + log + "\nexit 0\n")});
+
+    EXPECT_EQ(events.State(0), JobState::Complete);
+    const std::pair<int, const char*> skipped[] = {
+        {1, "not absolute"},
+        {2, "named more than once"},
+        {3, "also the target of"},
+        {4, "exists"},
+    };
+    for (const auto& [job, reason] : skipped) {
+        EXPECT_EQ(events.State(job), JobState::Skipped) << job;
+        EXPECT_NE(events.Reason(job).find(reason), std::string::npos) << events.Reason(job);
+        EXPECT_EQ(std::count(events.started.begin(), events.started.end(), job), 0) << job;
+    }
+    EXPECT_NE(events.Reason(3).find(holiday), std::string::npos);
+    EXPECT_EQ(ReadFile(folders.Out("exists.flv")), "keep me");
+    EXPECT_FALSE(Exists(log));
+    EXPECT_EQ(events.summary->skipped, 4);
+}
+
+TEST_F(BatchTest, StopBeforeTheBatchStartsNothingAndIsCleared) {
+    stop = true;
+    Run({folders.Source("a.avi"), folders.Source("b.avi")});
+    EXPECT_TRUE(events.started.empty());
+    EXPECT_TRUE(events.summary->wasStopped);
+    EXPECT_FALSE(stop.load());
+}
+
+TEST_F(BatchTest, StopEndsTheRunningJobRemovesItsPartAndKeepsTheEarlierTarget) {
+    WriteFile(folders.Out("long.flv"), "earlier result");
+    events.onStarted = [&](int job) {
+        if (job == 0)
+            std::thread([this] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                stop = true;
+            }).detach();
+    };
+    Run({folders.Source("long.avi", "write-output 5000\nhang\n"), folders.Source("next.avi")});
+
+    EXPECT_EQ(events.State(0), JobState::Stop);
+    EXPECT_EQ(ReadFile(folders.Out("long.flv")), "earlier result");
+    EXPECT_FALSE(Exists(folders.Out("long.flv.part")));
+    EXPECT_EQ(events.started, std::vector<int>{0});
+    EXPECT_TRUE(events.summary->wasStopped);
+    EXPECT_FALSE(stop.load());
+}
+
+TEST_F(BatchTest, StopAfterAJobHasEndedStartsNoFurtherJob) {
+    events.onEnded = [&](int job) { stop = job == 0; };
+    Run({folders.Source("a.avi"), folders.Source("b.avi")});
+    EXPECT_EQ(events.State(0), JobState::Complete);
+    EXPECT_EQ(events.started, std::vector<int>{0});
+    EXPECT_TRUE(events.summary->wasStopped);
+}
+
+TEST_F(BatchTest, RunsAtMostNAtOnceAndStopEndsThemAll) {
+    options.parallel = 3;
+    const std::string pids = folders.Path("pids");
+    const std::string script = "write-pid " + pids + "\nwrite-output 5000\nhang\n";
+    std::vector<std::string> sources;
+    for (const char* name : {"a.avi", "b.avi", "c.avi", "d.avi"})
+        sources.push_back(folders.Source(name, script));
+    events.onStarted = [&](int) {
+        if (events.running == 3)
+            std::thread([this] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                stop = true;
+            }).detach();
+    };
+
+    Run(sources);
+
+    EXPECT_EQ(events.mostRunning, 3);
+    EXPECT_FALSE(events.overlapped);
+    for (int job = 0; job < 3; ++job) {
+        EXPECT_EQ(events.State(job), JobState::Stop) << job;
+        EXPECT_FALSE(Exists(folders.Out(std::string(1, 'a' + job) + ".flv.part")));
+    }
+    EXPECT_EQ(events.State(3), JobState::Ready);
+    std::istringstream lines(ReadFile(pids));
+    for (std::string pid; std::getline(lines, pid);)
+        EXPECT_FALSE(testing_support::ProcessAlive(std::stoi(pid))) << pid;
+}
+
+TEST_F(BatchTest, SeveralAtOnceConvertEveryJobOnce) {
+    options.parallel = 2;
+    std::vector<std::string> sources;
+    for (int i = 0; i < 5; ++i)
+        sources.push_back(folders.Source("clip" + std::to_string(i) + ".avi"));
+    Run(sources);
+    EXPECT_EQ(events.summary->complete, 5);
+    EXPECT_EQ(events.mostRunning, 2);
+    EXPECT_FALSE(events.overlapped);
+    EXPECT_EQ(events.started.size(), 5u);
+}
+
+TEST_F(BatchTest, TheCustomProfileReadsTheSettingsFileForEveryJob) {
+    const std::string log = folders.Path("args.log");
+    const std::string script = "log-args " + log + "\nwrite-output 10\nexit 0\n";
+    options.profile = 0;
+    const std::string ini = folders.Env().IniPath();
+    WriteFile(ini, "[Settings]\r\nResolution=6\r\n");
+    events.onEnded = [&](int job) {
+        if (job == 0)
+            WriteFile(ini, "[Settings]\r\nResolution=2\r\n");
+    };
+
+    Run({folders.Source("a.avi", script), folders.Source("b.avi", script)});
+
+    const std::string args = ReadFile(log);
+    const auto first = args.find("640x480");
+    const auto second = args.find("480x272");
+    ASSERT_NE(first, std::string::npos);
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_LT(first, second);
+    EXPECT_EQ(args.find("-title"), std::string::npos);
+}
+
+TEST_F(BatchTest, PathsReachTheToolWholeAndTheToolWritesThePartName) {
+    const std::string log = folders.Path("args.log");
+    const std::string source = folders.Source("my \"best\" $HOME clip.avi",
+                                              "log-args " + log + "\nwrite-output 10\nexit 0\n");
+    Run({source});
+
+    const std::string args = ReadFile(log);
+    EXPECT_NE(args.find("\n" + source + "\n"), std::string::npos) << args;
+    EXPECT_NE(args.find("\n" + folders.Out("my \"best\" $HOME clip.flv.part") + "\n"),
+              std::string::npos);
+    EXPECT_EQ(events.State(0), JobState::Complete);
+    EXPECT_TRUE(Exists(folders.Out("my \"best\" $HOME clip.flv")));
+}
+
+TEST(OutputFolderProblemTest, NamesWhatIsWrongWithTheFolder) {
+    EngineFolders folders;
+    WriteFile(folders.Path("file"), "x");
+    EXPECT_EQ(engine::OutputFolderProblem(folders.Out()), "");
+    EXPECT_NE(engine::OutputFolderProblem("out").find("not an absolute path"), std::string::npos);
+    EXPECT_NE(engine::OutputFolderProblem(folders.Path("none")).find("does not exist"),
+              std::string::npos);
+    EXPECT_NE(engine::OutputFolderProblem(folders.Path("file")).find("not a folder"),
+              std::string::npos);
+    if (::geteuid() != 0) {
+        std::filesystem::permissions(
+            folders.Out(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        EXPECT_NE(engine::OutputFolderProblem(folders.Out()).find("Permission denied"),
+                  std::string::npos);
+    }
+}
