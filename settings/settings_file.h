@@ -19,6 +19,8 @@ inline constexpr char kSampleRate[] = "SampleRate";
 inline constexpr char kChannel[] = "Channel";
 inline constexpr char kAudioEncoder[] = "AudioEncoder";
 inline constexpr char kAudioBitRate[] = "AudioBitRate";
+// How many conversions the window runs at once; absent: 1.
+inline constexpr char kJobs[] = "Jobs";
 
 // Values are read through a buffer of this size, so at most kValueBufferSize - 1 characters
 // of a value are seen.

@@ -1,22 +1,27 @@
 #include "ui/converter_dlg.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSocketNotifier>
 #include <QTreeWidget>
 #include <QtGlobal>
+#include <algorithm>
 
 #include "controls/icon_button.h"
+#include "engine/batch.h"
 #include "engine/command_line.h"
-#include "engine/worker_host.h"
+#include "platform/file_status.h"
 #include "platform/shell.h"
+#include "platform/stop_signals.h"
 #include "res/artwork.h"
 #include "settings/settings_file.h"
 #include "ui/about_dlg.h"
-#include "ui/gui_caller.h"
+#include "ui/dialog_events.h"
 #include "ui/job_columns.h"
 #include "ui/main_buttons.h"
 #include "ui/product.h"
@@ -27,7 +32,7 @@ CConverterDlg::CConverterDlg(QWidget* parent, ui::UiServices* services)
     : QDialog(parent),
       m_hIcon(res::IconPath(128)),
       services_(services ? *services : ui::DefaultUiServices()),
-      m_caller(std::make_unique<ui::GuiCaller>(this)) {
+      m_silenceLimit(engine::kDefaultSilenceLimit) {
     BuildFromTemplate();
 
     connect(m_btnAdd, &QPushButton::clicked, this, &CConverterDlg::OnAdd);
@@ -47,21 +52,24 @@ CConverterDlg::CConverterDlg(QWidget* parent, ui::UiServices* services)
     OnInitDialog();
 }
 
-// Without a window left to serve it, the worker's calls do nothing; Stop makes it end its tool
-// and delete the partial output.
+// Stop makes the engine end its tools and delete their partial outputs; the events still on
+// their way are dropped with the window.
 CConverterDlg::~CConverterDlg() {
-    if (m_worker.joinable()) {
-        m_bStop = true;
-        m_caller->Close();
+    m_bStop = true;
+    m_probeStop = true;
+    if (m_worker.joinable())
         m_worker.join();
-    }
+    if (m_probeThread.joinable())
+        m_probeThread.join();
 }
 
 void CConverterDlg::OnInitDialog() {
     // The about item; the window manager's own system menu cannot be extended.
     m_systemMenu = new QMenu(this);
+    BuildJobsMenu();
     QAction* about = m_systemMenu->addAction(QString::fromLatin1(product::kAboutMenuText));
     connect(about, &QAction::triggered, this, [this] { OnSysCommand(IDM_ABOUTBOX); });
+    WatchStopSignals();
 
     setWindowIcon(m_hIcon);
     setWindowTitle(QString::fromLatin1(product::kTitle) + QStringLiteral(" version ") +
@@ -74,7 +82,7 @@ void CConverterDlg::OnInitDialog() {
 
     // An index outside the list leaves it without a selection.
     const int format = settings::ReadInt(settings::kFormat, 0);
-    m_comboFormat->setCurrentIndex(format >= 0 && format < engine::kProfileCount ? format : -1);
+    m_comboFormat->setCurrentIndex(format >= 0 && format < m_comboFormat->count() ? format : -1);
 
     SetUpButtons();
 
@@ -97,6 +105,40 @@ void CConverterDlg::OnInitDialog() {
     }
 
     m_btnQuit->setFocus();
+}
+
+// "Simultaneous conversions": 1 up to the number of cores, stored as "Jobs".
+void CConverterDlg::BuildJobsMenu() {
+    m_jobsMenu = m_systemMenu->addMenu(QStringLiteral("Simultaneous conversions"));
+    auto* group = new QActionGroup(m_jobsMenu);
+    const int chosen = SimultaneousConversions();
+    for (int count = 1; count <= platform::OnlineCores(); ++count) {
+        QAction* action = m_jobsMenu->addAction(QString::number(count));
+        action->setCheckable(true);
+        action->setChecked(count == chosen);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, count] { OnJobsChosen(count); });
+    }
+}
+
+int CConverterDlg::SimultaneousConversions() const {
+    return std::clamp(settings::ReadInt(settings::kJobs, 1), 1, platform::OnlineCores());
+}
+
+void CConverterDlg::OnJobsChosen(int count) {
+    WriteSetting(settings::kJobs, std::to_string(count), "number of simultaneous conversions");
+}
+
+// Logout, shutdown or Ctrl-C in the terminal end a batch as the close box would.
+void CConverterDlg::WatchStopSignals() {
+    const int fd = platform::WatchStopSignals();
+    if (fd < 0)
+        return;
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        platform::ConsumeStopSignals();
+        OnStopSignal();
+    });
 }
 
 void CConverterDlg::SetUpButtons() {

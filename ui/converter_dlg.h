@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 class CIconButton;
 class QCloseEvent;
@@ -18,14 +19,18 @@ class QLineEdit;
 class QMenu;
 class QProgressBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace engine {
-class WorkerHost;
-}
+class Batch;
+struct BatchSummary;
+struct Job;
+struct ProbeResult;
+}  // namespace engine
 
 namespace ui {
-class DialogWorkerHost;
-class GuiCaller;
+class DialogBatchEvents;
+class DialogProbeEvents;
 class UiServices;
 }  // namespace ui
 
@@ -39,19 +44,14 @@ public:
     // `services` answers every question, picker and modal dialog of this window and opens
     // web addresses and folders; nullptr means Qt's own dialogs and the desktop shell.
     explicit CConverterDlg(QWidget* parent = nullptr, ui::UiServices* services = nullptr);
-    // A batch still running is stopped first: its tool ended, its partial output deleted, its
-    // worker joined.
+    // A batch or an Add still running is stopped first: its tools ended, its partial outputs
+    // deleted, its threads joined.
     ~CConverterDlg() override;
-
-    // Duration text of the latest probe and the file it probed. Each is written by one thread
-    // while the other waits for it; the job-list commands hand them over.
-    std::string m_strDuration;
-    std::string m_strProbeFile;
 
     QLineEdit* m_editOutPath = nullptr;  // 1001, the output folder; read-only for the user
     QProgressBar* m_progress = nullptr;  // 1009
-    std::atomic<bool> m_bStop{false};    // asks a running probe or conversion to stop
-    QComboBox* m_comboFormat = nullptr;  // 1000, 0 "Custom Settings", 1 to 6 fixed profiles
+    std::atomic<bool> m_bStop{false};    // asks a running batch to stop
+    QComboBox* m_comboFormat = nullptr;  // 1000, 0 "Custom Settings", then the fixed profiles
     QTreeWidget* m_listJobs = nullptr;   // 1003, one row per job
 
     CIconButton* m_btnAbout = nullptr;        // 1015
@@ -71,24 +71,33 @@ public:
 
     QIcon m_hIcon;  // icon 128
 
-    // Where the window manager's system menu cannot take the about item, this menu holds it;
-    // a right click on the dialog opens it.
+    // Where the window manager's system menu cannot take the about item, this menu holds it,
+    // beside the choice of simultaneous conversions; a right click on the dialog opens it.
     QMenu* SystemMenu() const { return m_systemMenu; }
+
+    // How many conversions a batch runs at once: the stored choice, 1 up to the cores online.
+    int SimultaneousConversions() const;
 
     // Whether a row's Name is `path`. Names are compared exactly: on this platform two names
     // that differ in letter case are two files.
     bool IsJobListed(const QString& path) const;
 
-    // From Convert until the worker has ended and been joined.
+    // From Convert until the batch has ended and its worker has been joined.
     bool IsConverting() const { return m_worker.joinable(); }
+    // While Add probes the files it has listed.
+    bool IsAdding() const { return m_adding; }
 
     // How long Add waits for each duration probe: `first`, then `second` more, after which the
     // probe is made to give up and its tool is ended.
     void SetProbeWaits(std::chrono::milliseconds first, std::chrono::milliseconds second);
+    // How long a conversion may go without a word from its tool before it is ended.
+    void SetSilenceLimit(std::chrono::milliseconds limit) { m_silenceLimit = limit; }
 
 signals:
     // A batch's worker has ended and been joined.
     void batchEnded();
+    // Add's probes have ended and their thread has been joined.
+    void addEnded();
 
 public slots:
     void OnSysCommand(int nID);
@@ -105,10 +114,16 @@ public slots:
     void OnBrowse();
     void OnOpenFolder();
     void OnSelchangeFormat();
+    void OnJobsChosen(int count);
+    // SIGTERM, SIGINT or SIGHUP: ends a running batch or Add as the close box does, without
+    // the question, then quits.
+    void OnStopSignal();
 
     // Every way the dialog ends (Quit, Esc, the close box) comes here; a running batch is
     // stopped as Stop does and its worker waited for before the dialog ends.
     void done(int result) override;
+    // Esc: closes at once when idle; during a batch or an Add it asks first, as the close box.
+    void reject() override;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -121,36 +136,61 @@ private:
     void SetUpButtons();
     CIconButton* Button(int id) const;
 
-    // Inserts and probes one row; why the encoder could not run, or "".
-    std::string AddFile(const QString& path, int row);
-    // Probes one file into m_strDuration; why the encoder could not run, or "".
-    std::string ProbeDuration(const QString& path);
+    // Inserts the row of one picked file at `row`, with its Name only until its probe ends.
+    QTreeWidgetItem* InsertRow(const QString& path, int row);
+    // Probes the rows Add inserted, serving the window meanwhile; returns when all have ended.
+    void ProbeAddedRows();
+    void ShowAddProgress();
     void SetListCommandsEnabled(bool enabled);
     void SetBatchSettingsEnabled(bool enabled);
-    // The dialog's side of the worker's EnableControls: the state after a batch.
+    // The output folder a batch writes into, after making sure it can: a missing default
+    // folder is created again. "" (with the reason told) when it cannot take results.
+    std::string UsableOutputFolder();
     void RestoreAfterBatch();
-    void OnWorkerEnded();
-    // Asks a running batch to stop and serves its worker's calls until it has ended.
-    void StopBatchAndWait();
+    void TellFailures(const engine::BatchSummary& summary);
+    // Asks a running batch or Add to stop and serves the window until it has ended.
+    void StopWorkAndWait();
+    bool ConfirmQuit();
     bool WriteSetting(const char* key, const std::string& value, const char* what);
+    void BuildJobsMenu();
+    void WatchStopSignals();
+
+    // The engine's events, on the window's thread (see ui/dialog_events.h).
+    void OnJobStarted(int index, const engine::Job& job);
+    void OnJobProgress(int index, const engine::Job& job, int batchPercent);
+    void OnJobEnded(int index, const engine::Job& job, int batchPercent);
+    void OnEngineAlert(const std::string& text);
+    void OnBatchEnded(const engine::BatchSummary& summary);
+    void OnProbeEnded(int index, const engine::ProbeResult& result);
+    void OnProbesFinished();
 
     ui::UiServices& services_;
     QMenu* m_systemMenu = nullptr;
 
-    std::chrono::milliseconds m_probeFirst{30000};
-    std::chrono::milliseconds m_probeSecond{20000};
-    bool m_adding = false;         // Add is waiting for a probe
-    bool m_closeDeferred = false;  // the close box was used meanwhile
-    bool m_quitting = false;       // the dialog is ending and waits for the worker
+    std::chrono::milliseconds m_probeLimit{30000 + 20000};
+    std::chrono::milliseconds m_silenceLimit;
 
-    // The running batch. m_batchRunning is the window's view (from Convert to the worker's
-    // EnableControls); m_workerFinished is set by the worker thread as its last step.
-    std::unique_ptr<ui::GuiCaller> m_caller;
-    std::unique_ptr<engine::WorkerHost> m_workerHost;
+    // Add: the rows it probes, in the order of the files, and how far it has come.
+    bool m_adding = false;
+    bool m_closeDeferred = false;  // the window is to close once Add has stopped
+    std::vector<QTreeWidgetItem*> m_addRows;
+    int m_probesDone = 0;
+    std::string m_addToolFailure;  // why the encoder could not run, the first time it failed
+    std::vector<std::string> m_addAlerts;
+    std::thread m_probeThread;
+    std::atomic<bool> m_probeStop{false};
+    std::unique_ptr<ui::DialogProbeEvents> m_probeEvents;
+
+    // The running batch. m_batchRunning is the window's view: from Convert to the batch's end.
+    std::unique_ptr<engine::Batch> m_batch;
+    std::unique_ptr<ui::DialogBatchEvents> m_batchEvents;
     std::thread m_worker;
     bool m_batchRunning = false;
-    std::atomic<bool> m_workerFinished{false};
-    std::string m_workerFailure;  // what ended a worker early; read after it is joined
+    int m_batchParallel = 1;
+    bool m_quitting = false;  // the dialog is ending and waits for its threads
 
-    friend class ui::DialogWorkerHost;
+    QMenu* m_jobsMenu = nullptr;
+
+    friend class ui::DialogBatchEvents;
+    friend class ui::DialogProbeEvents;
 };

@@ -1,75 +1,167 @@
-// Converting and ending: Convert starts the worker with the dialog as its host, Stop asks it to
-// stop, and every way of ending the dialog first stops a running batch and waits for it.
+// Converting and ending: Convert hands the listed jobs to an engine batch running on a worker
+// thread and shows its events, Stop asks it to stop, and every way of ending the dialog first
+// stops a running batch or Add and waits for it.
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEventLoop>
-#include <QMetaObject>
+#include <QFile>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QTreeWidget>
-#include <exception>
 
 #include "controls/icon_button.h"
-#include "engine/convert_worker.h"
+#include "engine/batch.h"
+#include "engine/job_row.h"
+#include "platform/shell.h"
+#include "settings/settings_file.h"
 #include "ui/converter_dlg.h"
-#include "ui/dialog_worker_host.h"
-#include "ui/gui_caller.h"
+#include "ui/dialog_events.h"
+#include "ui/job_list_ctrl.h"
 #include "ui/ui_services.h"
 
 namespace {
 
 const QString kWarning = QStringLiteral("Warning");
 
+std::string Encoded(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
 }  // namespace
 
+std::string CConverterDlg::UsableOutputFolder() {
+    const std::string shown = Encoded(m_editOutPath->text());
+    // The default folder is ours to make, as at start-up; any other is the user's to fix.
+    if (shown == settings::DefaultOutPath() || shown == settings::FallbackOutPath())
+        settings::ResolveOutputFolder(shown, true);
+    const std::string problem = engine::OutputFolderProblem(shown);
+    if (problem.empty())
+        return shown;
+    services_.Tell(this, QStringLiteral("Error"),
+                   QString::fromStdString(problem) +
+                       QStringLiteral("\n\nChoose another output folder with Browse."),
+                   ui::MessageIcon::Exclamation);
+    return "";
+}
+
 void CConverterDlg::OnConvert() {
-    if (m_listJobs->topLevelItemCount() == 0 || m_batchRunning)
+    if (m_listJobs->topLevelItemCount() == 0 || m_batchRunning || m_adding)
         return;
-    // The previous batch's worker has restored the controls and makes no more calls.
+    // The previous batch's worker has ended; its thread may still wait to be joined.
     if (m_worker.joinable())
         m_worker.join();
+    const std::string folder = UsableOutputFolder();
+    if (folder.empty())
+        return;
+
+    std::vector<std::string> sources;
+    for (int row = 0; row < m_listJobs->topLevelItemCount(); ++row)
+        sources.push_back(Encoded(m_listJobs->topLevelItem(row)->text(engine::kColumnName)));
+    engine::BatchOptions options;
+    options.folder = folder;
+    options.profile = m_comboFormat->currentIndex();
+    options.parallel = m_batchParallel = SimultaneousConversions();
+    options.overwrite = true;  // Add asked before a row could replace a file
+    options.toolFolder = services_.ToolFolder();
+    options.silenceLimit = m_silenceLimit;
 
     SetListCommandsEnabled(false);
     m_btnStop->setEnabled(true);
     m_btnAdd->setEnabled(false);
     m_btnQuit->setEnabled(false);
     SetBatchSettingsEnabled(false);
+    for (int row = 0; row < m_listJobs->topLevelItemCount(); ++row)
+        m_listJobs->topLevelItem(row)->setToolTip(engine::kColumnStatus, QString());
+    // One at a time the bar shows the running job, as it always did; several at once, the
+    // whole batch.
+    m_progress->setRange(m_batchParallel == 1 ? 1 : 0, 100);
+    m_progress->reset();
 
     // A Stop confirmed after the last batch had already ended must not end this one.
     m_bStop = false;
     m_batchRunning = true;
-    m_workerFinished = false;
-    m_workerFailure.clear();
-    m_workerHost =
-        std::make_unique<ui::DialogWorkerHost>(*this, *m_caller, services_, services_.ToolFolder());
-    engine::WorkerHost* host = m_workerHost.get();
-    m_worker = std::thread([this, host] {
-        try {
-            engine::ConvertWorkerProc(*host);
-        } catch (const std::exception& e) {
-            m_workerFailure = e.what();
-        } catch (...) {
-            m_workerFailure = "unknown failure";
-        }
-        m_workerFinished = true;
-        QMetaObject::invokeMethod(
-            this, [this] { OnWorkerEnded(); }, Qt::QueuedConnection);
+    m_batch = std::make_unique<engine::Batch>(sources, options, m_bStop);
+    m_batchEvents = std::make_unique<ui::DialogBatchEvents>(*this);
+    m_worker = std::thread([batch = m_batch.get(), events = m_batchEvents.get()] {
+        engine::ConvertWorkerProc(*batch, *events);
     });
 }
 
-void CConverterDlg::OnWorkerEnded() {
-    // A late notice of a worker that Convert has already joined, or of one still running.
-    if (!m_workerFinished || !m_worker.joinable())
+void CConverterDlg::OnJobStarted(int index, const engine::Job& job) {
+    QTreeWidgetItem* item = m_listJobs->topLevelItem(index);
+    if (item == nullptr)
         return;
-    m_worker.join();
+    item->setText(engine::kColumnStatus, QString::fromLatin1(engine::StatusWord(job.state)));
+    if (m_batchParallel == 1) {
+        // Rows handled earlier in the batch stay selected; the list follows the job.
+        item->setSelected(true);
+        m_listJobs->scrollToItem(item);
+    } else {
+        item->setData(engine::kColumnStatus, CJobListCtrl::kProgressRole, 0);
+    }
+}
+
+void CConverterDlg::OnJobProgress(int index, const engine::Job& job, int batchPercent) {
+    if (m_batchParallel == 1) {
+        m_progress->setValue(std::clamp(job.progress, m_progress->minimum(), 100));
+        return;
+    }
+    if (QTreeWidgetItem* item = m_listJobs->topLevelItem(index))
+        item->setData(engine::kColumnStatus, CJobListCtrl::kProgressRole, job.progress);
+    m_progress->setValue(batchPercent);
+}
+
+void CConverterDlg::OnJobEnded(int index, const engine::Job& job, int batchPercent) {
+    if (QTreeWidgetItem* item = m_listJobs->topLevelItem(index)) {
+        item->setText(engine::kColumnStatus, QString::fromLatin1(engine::StatusWord(job.state)));
+        item->setData(engine::kColumnStatus, CJobListCtrl::kProgressRole, QVariant());
+        // Why a job did not complete, where the user looks for it.
+        item->setToolTip(engine::kColumnStatus, job.state == engine::JobState::Stop
+                                                    ? QString()
+                                                    : QString::fromStdString(job.reason));
+    }
+    if (m_batchParallel == 1)
+        m_progress->setValue(m_progress->minimum());
+    else
+        m_progress->setValue(batchPercent);
+}
+
+void CConverterDlg::OnEngineAlert(const std::string& text) {
+    services_.Tell(this, QStringLiteral("Error"), QString::fromStdString(text),
+                   ui::MessageIcon::None);
+}
+
+void CConverterDlg::OnBatchEnded(const engine::BatchSummary& summary) {
+    if (m_worker.joinable())
+        m_worker.join();
+    m_batchEvents.reset();
+    const std::string folder = m_batch ? m_batch->Options().folder : std::string();
+    m_batch.reset();
     if (m_batchRunning) {
         RestoreAfterBatch();
-        if (!m_workerFailure.empty()) {
-            services_.Tell(this, QStringLiteral("Error"),
-                           QStringLiteral("The conversion ended early: ") +
-                               QString::fromStdString(m_workerFailure),
-                           ui::MessageIcon::None);
-        }
+        if (!m_quitting)
+            TellFailures(summary);
+        if (!summary.wasStopped && !m_quitting)
+            services_.Shell().Open(folder);
     }
     emit batchEnded();
+}
+
+// The first failure's reason in words, not only in a tooltip, and how many more there are.
+void CConverterDlg::TellFailures(const engine::BatchSummary& summary) {
+    const int failed = summary.failed + summary.skipped;
+    if (failed == 0)
+        return;
+    QString text = failed == 1 ? QStringLiteral("A job failed.")
+                               : QStringLiteral("%1 jobs failed.").arg(failed);
+    text += QStringLiteral("\n\n") + QString::fromStdString(summary.firstFailure);
+    if (failed > 1)
+        text += QStringLiteral(
+                    "\n\nThe reasons of the %1 others are in the tooltips of their "
+                    "Status.")
+                    .arg(failed - 1);
+    services_.Tell(this, QStringLiteral("Error"), text, ui::MessageIcon::Exclamation);
 }
 
 void CConverterDlg::RestoreAfterBatch() {
@@ -101,49 +193,69 @@ void CConverterDlg::OnStop() {
     m_bStop = true;
 }
 
+bool CConverterDlg::ConfirmQuit() {
+    return services_.AskYesNo(this, kWarning, QStringLiteral("Do you want to quit?"),
+                              ui::MessageIcon::Question);
+}
+
 void CConverterDlg::OnOK() {
-    if (services_.AskYesNo(this, kWarning, QStringLiteral("Do you want to quit?"),
-                           ui::MessageIcon::Question)) {
+    if (ConfirmQuit())
         accept();
-    }
 }
 
 void CConverterDlg::closeEvent(QCloseEvent* event) {
-    if (m_quitting) {
-        event->ignore();
+    event->ignore();
+    if (m_quitting || m_closeDeferred || !ConfirmQuit())
         return;
-    }
-    // Add takes no input while it probes; the close box is answered when it has finished.
-    if (m_adding) {
-        m_closeDeferred = true;
-        event->ignore();
+    // Ends the dialog as Cancel without Esc's own question; during Add the window closes once
+    // Add has stopped.
+    done(QDialog::Rejected);
+    event->setAccepted(!isVisible());
+}
+
+void CConverterDlg::reject() {
+    // Esc closes an idle window at once; work under way is not thrown away without asking.
+    if ((m_batchRunning || m_adding) && !ConfirmQuit())
         return;
+    QDialog::reject();
+}
+
+void CConverterDlg::OnStopSignal() {
+    // A question or dialog that is open would hold the quit back: it goes first.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        if (dialog == nullptr || dialog == this)
+            break;
+        dialog->reject();
     }
-    if (!services_.AskYesNo(this, kWarning, QStringLiteral("Do you want to quit?"),
-                            ui::MessageIcon::Question)) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);  // ends the dialog as Cancel, through done()
+    done(QDialog::Rejected);
 }
 
 void CConverterDlg::done(int result) {
     if (m_quitting)
         return;
+    // Add is still on the stack, waiting for its probes: they stop, and Add closes the window
+    // once it has returned to it.
+    if (m_adding) {
+        m_probeStop = true;
+        m_closeDeferred = true;
+        return;
+    }
     m_quitting = true;
-    StopBatchAndWait();
+    StopWorkAndWait();
     m_quitting = false;
     QDialog::done(result);
 }
 
-// The worker ends its tool, deletes the partial output and ends; its calls are served meanwhile,
-// and the window keeps painting but takes no input.
-void CConverterDlg::StopBatchAndWait() {
+// The batch ends its tools and deletes their partial outputs; the window goes on painting
+// meanwhile and takes no input.
+void CConverterDlg::StopWorkAndWait() {
     if (!m_worker.joinable())
         return;
     if (m_batchRunning)
         m_bStop = true;
     QEventLoop loop;
     connect(this, &CConverterDlg::batchEnded, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (m_batch)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
 }

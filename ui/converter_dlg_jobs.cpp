@@ -1,10 +1,12 @@
-// The job-list commands: Add (pick files, ask before overwriting, probe each file's length),
-// Remove and Clear.
-#include <QCoreApplication>
+// The job-list commands: Add (pick files, refuse a second row for one target, ask before
+// overwriting, probe each file's length), Remove and Clear.
 #include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QTreeWidget>
+#include <algorithm>
+#include <unordered_map>
 
 #include "controls/icon_button.h"
 #include "engine/command_line.h"
@@ -13,7 +15,7 @@
 #include "engine/job_row.h"
 #include "platform/fs.h"
 #include "ui/converter_dlg.h"
-#include "ui/dialog_probe_host.h"
+#include "ui/dialog_events.h"
 #include "ui/ui_services.h"
 #include "ui/video_file_types.h"
 
@@ -21,6 +23,10 @@ namespace {
 
 std::string Encoded(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+QString Decoded(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 }  // namespace
@@ -35,12 +41,11 @@ bool CConverterDlg::IsJobListed(const QString& path) const {
 
 void CConverterDlg::SetProbeWaits(std::chrono::milliseconds first,
                                   std::chrono::milliseconds second) {
-    m_probeFirst = first;
-    m_probeSecond = second;
+    m_probeLimit = first + second;
 }
 
 void CConverterDlg::OnAdd() {
-    if (m_adding)
+    if (m_adding || m_batchRunning)
         return;
     m_bStop = false;
     const std::string folder = Encoded(m_editOutPath->text());
@@ -49,79 +54,151 @@ void CConverterDlg::OnAdd() {
     if (paths.isEmpty())
         return;
 
+    // Whose target each listed row is, so that no two rows ever write one file.
+    std::unordered_map<std::string, QString> targetOwners;
+    for (int row = 0; row < m_listJobs->topLevelItemCount(); ++row) {
+        const QString name = m_listJobs->topLevelItem(row)->text(engine::kColumnName);
+        targetOwners.emplace(engine::OutputPathOf(Encoded(name), folder), name);
+    }
+
     m_adding = true;
+    m_addRows.clear();
     int n = 0;
-    std::string toolFailure;
     for (const QString& path : paths) {
         const std::string target = engine::OutputPathOf(Encoded(path), folder);
         // A file already listed ends the command: it and the files after it are left out.
         if (IsJobListed(path))
             break;
+        if (const auto owner = targetOwners.find(target); owner != targetOwners.end()) {
+            services_.Tell(this, QStringLiteral("Warning"),
+                           QStringLiteral("%1 is not added: its result %2 would replace that of "
+                                          "%3, which is already listed.")
+                               .arg(path, Decoded(target), owner->second),
+                           ui::MessageIcon::Exclamation);
+            continue;
+        }
         if (platform::PathExists(target) &&
             !services_.AskYesNo(this, QStringLiteral("Warning"),
-                                QStringLiteral("Are you want to overtwrite  ") +
-                                    QFile::decodeName(target.c_str()) + QStringLiteral("!"),
+                                QStringLiteral("Are you want to overtwrite  ") + Decoded(target) +
+                                    QStringLiteral("!"),
                                 ui::MessageIcon::Exclamation)) {
             continue;
         }
-        const std::string failure = AddFile(path, n);
-        if (toolFailure.empty())
-            toolFailure = failure;
+        targetOwners.emplace(target, path);
+        m_addRows.push_back(InsertRow(path, n));
         ++n;
     }
+    ProbeAddedRows();
     m_adding = false;
+
+    if (m_closeDeferred) {
+        m_closeDeferred = false;
+        done(QDialog::Rejected);
+        return;
+    }
 
     // Without a working encoder every Length is empty and every conversion would fail: say so
     // once instead of leaving the user to guess.
-    if (!toolFailure.empty()) {
+    for (const std::string& alert : m_addAlerts) {
+        services_.Tell(this, QStringLiteral("Error"), QString::fromStdString(alert),
+                       ui::MessageIcon::None);
+    }
+    if (!m_addToolFailure.empty()) {
         services_.Tell(this, QStringLiteral("Error"),
                        QStringLiteral("The encoder could not examine the files.\n\n") +
-                           QString::fromStdString(toolFailure),
+                           QString::fromStdString(m_addToolFailure),
                        ui::MessageIcon::Exclamation);
     }
 
     // Also after a file that was already listed, so that rows added before it can be used.
     SetListCommandsEnabled(true);
     m_btnStop->setEnabled(false);
-
-    if (m_closeDeferred) {
-        m_closeDeferred = false;
-        close();
-    }
 }
 
 // New rows go on top, in the order picked: the n-th file of this Add at row n.
-std::string CConverterDlg::AddFile(const QString& path, int row) {
+QTreeWidgetItem* CConverterDlg::InsertRow(const QString& path, int row) {
     auto* item = new QTreeWidgetItem;
     item->setText(engine::kColumnNumber, QString::number(row));
     item->setText(engine::kColumnName, path);
     m_listJobs->insertTopLevelItem(row, item);
-
-    const std::string toolFailure = ProbeDuration(path);
-
-    item->setText(engine::kColumnLength, QString::fromStdString(m_strDuration));
-    item->setText(engine::kColumnTarget, QString::fromLatin1(engine::kTargetFormat));
-    item->setText(engine::kColumnStatus, QString::fromLatin1(engine::kStatusReady));
-    return toolFailure;
+    return item;
 }
 
-// The window keeps painting while the probe runs but takes no input: clicks and keys wait
-// until Add has finished.
-std::string CConverterDlg::ProbeDuration(const QString& path) {
-    m_strDuration.clear();
-    m_strProbeFile = Encoded(path);
-    ui::DialogProbeHost host(m_strProbeFile, m_strDuration, m_bStop, services_.ToolFolder());
+// The probes run on a thread of their own, as many at once as conversions would. The window
+// goes on painting and answers the close box and Quit; its other commands wait until Add has
+// finished.
+void CConverterDlg::ProbeAddedRows() {
+    m_probesDone = 0;
+    m_addToolFailure.clear();
+    m_addAlerts.clear();
+    if (m_addRows.empty())
+        return;
 
-    engine::ProbeWait wait;
-    wait.first = m_probeFirst;
-    wait.second = m_probeSecond;
-    wait.whileWaiting = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
-    const engine::ProbeOutcome outcome = engine::RunDurationProbe(host, wait);
-    if (!outcome.startFailure.empty()) {
-        services_.Tell(this, QStringLiteral("Error"), QString::fromStdString(outcome.startFailure),
-                       ui::MessageIcon::None);
+    std::vector<std::string> files;
+    for (QTreeWidgetItem* item : m_addRows)
+        files.push_back(Encoded(item->text(engine::kColumnName)));
+    const engine::ProbeOptions options{services_.ToolFolder(), m_probeLimit};
+    const int parallel = SimultaneousConversions();
+
+    const bool listCommands = m_btnConvert->isEnabled();
+    SetListCommandsEnabled(false);
+    m_btnAdd->setEnabled(false);
+    SetBatchSettingsEnabled(false);
+    ShowAddProgress();
+
+    m_probeStop = false;
+    m_probeEvents = std::make_unique<ui::DialogProbeEvents>(*this);
+    m_probeThread = std::thread([this, files, options, parallel] {
+        engine::ProbeFiles(files, parallel, options, m_probeStop, *m_probeEvents);
+        m_probeEvents->Finished();
+    });
+
+    QEventLoop loop;
+    connect(this, &CConverterDlg::addEnded, &loop, &QEventLoop::quit);
+    loop.exec();
+
+    m_progress->setTextVisible(false);
+    m_progress->reset();
+    SetListCommandsEnabled(listCommands);
+    m_btnAdd->setEnabled(true);
+    SetBatchSettingsEnabled(true);
+}
+
+void CConverterDlg::ShowAddProgress() {
+    const int total = static_cast<int>(m_addRows.size());
+    m_progress->setRange(0, total);
+    m_progress->setValue(m_probesDone);
+    m_progress->setFormat(QStringLiteral("Adding %1 of %2").arg(m_probesDone).arg(total));
+    m_progress->setTextVisible(true);
+}
+
+void CConverterDlg::OnProbeEnded(int index, const engine::ProbeResult& result) {
+    if (index < 0 || index >= static_cast<int>(m_addRows.size()))
+        return;
+    QTreeWidgetItem* item = m_addRows[index];
+    item->setText(engine::kColumnLength, QString::fromStdString(result.length));
+    item->setText(engine::kColumnTarget, QString::fromLatin1(engine::kTargetFormat));
+    item->setText(engine::kColumnStatus, QString::fromLatin1(engine::kStatusReady));
+    if (m_addToolFailure.empty())
+        m_addToolFailure = result.toolFailure;
+    if (!result.alert.empty() &&
+        std::find(m_addAlerts.begin(), m_addAlerts.end(), result.alert) == m_addAlerts.end())
+        m_addAlerts.push_back(result.alert);
+    ++m_probesDone;
+    ShowAddProgress();
+}
+
+void CConverterDlg::OnProbesFinished() {
+    if (m_probeThread.joinable())
+        m_probeThread.join();
+    // Rows whose probe never ran (Add was stopped) still become usable jobs.
+    for (QTreeWidgetItem* item : m_addRows) {
+        if (item->text(engine::kColumnStatus).isEmpty()) {
+            item->setText(engine::kColumnTarget, QString::fromLatin1(engine::kTargetFormat));
+            item->setText(engine::kColumnStatus, QString::fromLatin1(engine::kStatusReady));
+        }
     }
-    return outcome.toolFailure;
+    emit addEnded();
 }
 
 void CConverterDlg::OnRemove() {

@@ -5,7 +5,9 @@
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QPen>
+#include <algorithm>
 
+#include "engine/job_row.h"
 #include "ui/hls_color.h"
 
 namespace {
@@ -28,8 +30,24 @@ CJobListCtrl::CJobListCtrl(QWidget* parent) : QTreeWidget(parent) {}
 
 void CJobListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                            const QModelIndex& index) const {
-    if (!OnCustomdrawJobList(painter, option, index))
-        QTreeWidget::drawRow(painter, option, index);
+    if (OnCustomdrawJobList(painter, option, index))
+        return;
+    if (const QTreeWidgetItem* item = itemFromIndex(index))
+        DrawProgress(painter, option, *item);
+    QTreeWidget::drawRow(painter, option, index);
+}
+
+void CJobListCtrl::DrawProgress(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QTreeWidgetItem& item) const {
+    const QVariant progress = item.data(engine::kColumnStatus, kProgressRole);
+    if (!progress.isValid())
+        return;
+    const QRect cell(columnViewportPosition(engine::kColumnStatus), option.rect.top(),
+                     columnWidth(engine::kColumnStatus), option.rect.height());
+    const int filled = cell.width() * std::clamp(progress.toInt(), 0, 100) / 100;
+    const QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
+    painter->fillRect(QRect(cell.left(), cell.top() + 1, filled, cell.height() - 2),
+                      SelectedRowFill(highlight).darker(115));
 }
 
 bool CJobListCtrl::OnCustomdrawJobList(QPainter* painter, const QStyleOptionViewItem& option,
@@ -70,6 +88,8 @@ void CJobListCtrl::DrawSelectedRow(QPainter* painter, const QStyleOptionViewItem
         painter->setBrush(Qt::NoBrush);
         painter->drawRect(frame.adjusted(0, 0, -1, -1));
     }
+
+    DrawProgress(painter, option, item);
 
     // The normal text colour stays readable on the light tint.
     painter->setPen(palette().color(QPalette::Active, QPalette::Text));

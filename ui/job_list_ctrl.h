@@ -2,7 +2,8 @@
 // part in its own drawing the way the list's custom-draw handler (OnCustomdrawJobList) did:
 // every row painted gets its "NO." cell set to its one-based position, and a selected row is
 // drawn here as an outlined rectangle in the highlight colour, filled with a light tint of it,
-// with the cell texts over it. Unselected rows are the tree widget's own drawing.
+// with the cell texts over it. Unselected rows are the tree widget's own drawing. A job that
+// converts beside others shows its own progress as a bar behind its Status text.
 #pragma once
 
 #include <QTreeWidget>
@@ -11,6 +12,9 @@ class CJobListCtrl : public QTreeWidget {
     Q_OBJECT
 
 public:
+    // The Status cell's data under this role: the running job's per cent, or nothing.
+    static constexpr int kProgressRole = Qt::UserRole + 1;
+
     explicit CJobListCtrl(QWidget* parent = nullptr);
 
 protected:
@@ -24,4 +28,7 @@ private:
                              const QModelIndex& index) const;
     void DrawSelectedRow(QPainter* painter, const QStyleOptionViewItem& option,
                          const QTreeWidgetItem& item) const;
+    // The bar of a row's own progress, across the filled part of its Status cell.
+    void DrawProgress(QPainter* painter, const QStyleOptionViewItem& option,
+                      const QTreeWidgetItem& item) const;
 };

@@ -2,7 +2,11 @@
 // fake encoder as DLL/ffmpeg), Stop, and ending the dialog while a batch runs.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QTest>
 #include <QTreeWidget>
@@ -17,6 +21,7 @@
 #include "process_checks.h"
 #include "qt_printers.h"
 #include "ui/converter_dlg.h"
+#include "ui/job_list_ctrl.h"
 #include "wait_until.h"
 #include "window_states.h"
 
@@ -69,7 +74,7 @@ protected:
         dlg_->OnConvert();
         EXPECT_TRUE(WaitUntil([&] {
             return testing_support::PidFromFile(pidFile) > 0 &&
-                   std::filesystem::exists(folders_.Out("hang.flv")) &&
+                   std::filesystem::exists(folders_.Out("hang.flv.part")) &&
                    dlg_->m_progress->value() > 1;
         }));
         return testing_support::PidFromFile(pidFile);
@@ -115,7 +120,11 @@ TEST_F(ConverterDlgBatchTest, BatchConvertsEveryRowTopToBottom) {
     EXPECT_EQ(dlg_->m_progress->value(), dlg_->m_progress->minimum()) << "the bar ends empty";
     EXPECT_TRUE(std::filesystem::exists(folders_.Out("first.flv")));
     EXPECT_TRUE(std::filesystem::exists(folders_.Out("second.flv")));
-    EXPECT_TRUE(services_.told.empty());
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("third.flv")));
+    // The failure is said in words once the batch has ended, not only in a tooltip.
+    ASSERT_EQ(services_.told.size(), 1u);
+    EXPECT_TRUE(services_.told[0].text.contains(QString::fromStdString(folders_.In("third.avi"))));
+    EXPECT_TRUE(services_.told[0].text.contains(QStringLiteral("status 1")));
     EXPECT_FALSE(dlg_->m_bStop);
 }
 
@@ -209,14 +218,36 @@ TEST_F(ConverterDlgBatchTest, StopConfirmedAfterTheBatchEndedDoesNotStopTheNext)
     EXPECT_EQ(services_.shell.opened.size(), 2u);
 }
 
-TEST_F(ConverterDlgBatchTest, MissingToolPutsTheJobInErrorWithoutAnotherMessage) {
+TEST_F(ConverterDlgBatchTest, MissingToolPutsTheJobInErrorAndTheBatchEndSaysWhy) {
     services_.toolFolder = folders_.Path("no-tool-here");
     AddSources({{"a.avi", ""}});
     ASSERT_EQ(services_.told.size(), 1u) << "Add says once that the encoder cannot run";
     dlg_->OnConvert();
     ASSERT_TRUE(WaitForBatchEnd());
     EXPECT_EQ(Statuses(), QStringList{"Error"});
-    EXPECT_EQ(services_.told.size(), 1u);
+    ASSERT_EQ(services_.told.size(), 2u);
+    EXPECT_TRUE(services_.told[1].text.contains(QStringLiteral("could not be started")));
+}
+
+TEST_F(ConverterDlgBatchTest, AnOutputFolderThatCannotTakeResultsIsToldBeforeAnyJobRuns) {
+    AddSources({{"a.avi", ""}});
+    std::filesystem::remove_all(folders_.Out());
+    testing_support::WriteFile(folders_.Out(), "a file where the folder was");
+    dlg_->OnConvert();
+    EXPECT_FALSE(dlg_->IsConverting());
+    ASSERT_EQ(services_.told.size(), 1u);
+    EXPECT_TRUE(services_.told[0].text.contains(QStringLiteral("is not a folder")));
+    EXPECT_EQ(Statuses(), QStringList{"Ready"});
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+
+    // The default folder is ours: it is made again, as at start-up.
+    const std::string home = folders_.Env().Home() + "/ZedovAvizevare";
+    dlg_->m_editOutPath->setText(QString::fromStdString(home));
+    std::filesystem::remove_all(home);
+    dlg_->OnConvert();
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(Statuses(), QStringList{"Complete"});
+    EXPECT_TRUE(std::filesystem::exists(home + "/a.flv"));
 }
 
 TEST_F(ConverterDlgBatchTest, PipeFailureOfAJobIsShownInAnErrorBoxAndTheBatchGoesOn) {
@@ -231,11 +262,11 @@ TEST_F(ConverterDlgBatchTest, PipeFailureOfAJobIsShownInAnErrorBoxAndTheBatchGoe
         ASSERT_TRUE(WaitUntil([&] { return services_.told.size() >= 2; }));
     }
     ASSERT_TRUE(WaitForBatchEnd());
-    ASSERT_EQ(services_.told.size(), 2u);
-    for (const testing_support::ToldMessage& message : services_.told) {
-        EXPECT_EQ(message.caption, QStringLiteral("Error"));
-        EXPECT_EQ(message.text, QStringLiteral("Can't create out pipe"));
-        EXPECT_EQ(message.icon, ui::MessageIcon::None);
+    ASSERT_EQ(services_.told.size(), 3u);  // each job's pipe failure, then the batch's end
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(services_.told[i].caption, QStringLiteral("Error"));
+        EXPECT_EQ(services_.told[i].text, QStringLiteral("Can't create out pipe"));
+        EXPECT_EQ(services_.told[i].icon, ui::MessageIcon::None);
     }
     EXPECT_EQ(Statuses(), (QStringList{"Error", "Error"}));
     EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
@@ -249,6 +280,7 @@ TEST_F(ConverterDlgBatchTest, CloseBoxDuringABatchStopsItBeforeTheWindowCloses) 
     EXPECT_FALSE(dlg_->IsConverting()) << "the window closed before its worker ended";
     EXPECT_FALSE(testing_support::IsAlive(pid));
     EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv")));
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv.part")));
     EXPECT_EQ(dlg_->result(), QDialog::Rejected);
     ASSERT_EQ(services_.asked.size(), 1u);
     EXPECT_EQ(services_.asked[0].text, QStringLiteral("Do you want to quit?"));
@@ -265,16 +297,74 @@ TEST_F(ConverterDlgBatchTest, CloseBoxAnsweredNoKeepsTheBatchRunning) {
     EXPECT_FALSE(dlg_->m_bStop);
 }
 
-TEST_F(ConverterDlgBatchTest, EscDuringABatchStopsItWithoutAQuestion) {
+TEST_F(ConverterDlgBatchTest, EscDuringABatchAsksTheCloseBoxsQuestionFirst) {
     const pid_t pid = StartHangingBatch(folders_.Path("tool.pid"));
+    services_.answer = false;
+    QTest::keyClick(dlg_.get(), Qt::Key_Escape);
+    ASSERT_EQ(services_.asked.size(), 1u);
+    EXPECT_EQ(services_.asked[0].text, QStringLiteral("Do you want to quit?"));
+    EXPECT_TRUE(dlg_->isVisible());
+    EXPECT_TRUE(testing_support::IsAlive(pid));
+
+    services_.answer = true;
     QTest::keyClick(dlg_.get(), Qt::Key_Escape);
     EXPECT_FALSE(dlg_->isVisible());
     EXPECT_FALSE(dlg_->IsConverting());
-    EXPECT_TRUE(services_.asked.empty());
     EXPECT_FALSE(testing_support::IsAlive(pid));
-    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv")));
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv.part")));
     EXPECT_EQ(Status(0), QStringLiteral("Stop"));
     EXPECT_EQ(Status(1), QStringLiteral("Ready"));
+}
+
+TEST_F(ConverterDlgBatchTest, ATerminationSignalStopsTheBatchAndQuitsWithoutAQuestion) {
+    const pid_t pid = StartHangingBatch(folders_.Path("tool.pid"));
+    ASSERT_EQ(::raise(SIGTERM), 0);
+    ASSERT_TRUE(WaitUntil([&] { return !dlg_->isVisible(); }));
+    EXPECT_TRUE(services_.asked.empty());
+    EXPECT_FALSE(dlg_->IsConverting());
+    EXPECT_FALSE(testing_support::IsAlive(pid));
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv.part")));
+    EXPECT_EQ(Status(0), QStringLiteral("Stop"));
+}
+
+TEST_F(ConverterDlgBatchTest, SeveralAtOnceShowTheirOwnProgressAndTheBarShowsTheBatch) {
+    // The choice is the context menu's, stored for the next start.
+    QMenu* jobs = nullptr;
+    for (QAction* action : dlg_->SystemMenu()->actions())
+        if (action->menu() && action->text() == QStringLiteral("Simultaneous conversions"))
+            jobs = action->menu();
+    ASSERT_NE(jobs, nullptr);
+    if (jobs->actions().size() < 2)
+        GTEST_SKIP() << "one core: nothing to choose";
+    jobs->actions()[1]->trigger();
+    EXPECT_NE(folders_.Env().Ini().find("Jobs=2"), std::string::npos);
+    EXPECT_EQ(dlg_->SimultaneousConversions(), 2);
+
+    AddSources({{"a.avi", "banner\nprogress 2\nhang\n"},
+                {"b.avi", "banner\nprogress 2\nhang\n"},
+                {"c.avi", ""}});
+    dlg_->m_listJobs->clearSelection();
+    dlg_->OnConvert();
+    const auto rowProgress = [&](int row) {
+        return dlg_->m_listJobs->topLevelItem(row)->data(engine::kColumnStatus,
+                                                         CJobListCtrl::kProgressRole);
+    };
+    ASSERT_TRUE(WaitUntil([&] {
+        return Status(0) == "Converting" && Status(1) == "Converting" &&
+               rowProgress(0).toInt() > 0 && rowProgress(1).toInt() > 0;
+    }));
+    EXPECT_EQ(Status(2), QStringLiteral("Ready"));
+    EXPECT_TRUE(dlg_->m_listJobs->selectedItems().isEmpty()) << "the selection is the user's";
+    EXPECT_EQ(dlg_->m_progress->minimum(), 0);
+    EXPECT_LT(dlg_->m_progress->value(), 100);
+
+    services_.answer = true;
+    dlg_->OnStop();
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(Statuses(), (QStringList{"Stop", "Stop", "Ready"}));
+    EXPECT_FALSE(rowProgress(0).isValid());
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("a.flv.part")));
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("b.flv.part")));
 }
 
 TEST_F(ConverterDlgBatchTest, QuitDuringABatchStopsItBeforeTheWindowCloses) {

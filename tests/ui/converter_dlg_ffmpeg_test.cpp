@@ -83,9 +83,10 @@ TEST_F(ConverterDlgFfmpegTest, QuittingDuringAConversionLeavesNoProcessAndNoPart
     EXPECT_TRUE(ColumnTexts(*dlg_, engine::kColumnLength).value(0).startsWith("00:03:2"));
 
     const std::string output = env_.Path("out/long.flv");
+    const std::string part = output + ".part";
     dlg_->OnConvert();
     ASSERT_TRUE(testing_support::WaitUntil(
-        [&] { return std::filesystem::exists(output) && std::filesystem::file_size(output) > 0; },
+        [&] { return std::filesystem::exists(part) && std::filesystem::file_size(part) > 0; },
         30000));
     ASSERT_FALSE(testing_support::ProcessesMentioning(clip).empty()) << "nothing converts";
 
@@ -94,7 +95,8 @@ TEST_F(ConverterDlgFfmpegTest, QuittingDuringAConversionLeavesNoProcessAndNoPart
     EXPECT_FALSE(dlg_->IsConverting());
     EXPECT_EQ(testing_support::ProcessesLeftAfter(clip, std::chrono::milliseconds(2000)),
               std::vector<pid_t>{});
-    EXPECT_FALSE(std::filesystem::exists(output)) << "the partial output was kept";
+    EXPECT_FALSE(std::filesystem::exists(output));
+    EXPECT_FALSE(std::filesystem::exists(part)) << "the partial output was kept";
     dlg_.reset();
 }
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <memory>
@@ -268,18 +269,35 @@ TEST_F(ConverterDlgJobsTest, WindowKeepsPaintingWhileAddWaitsForAProbe) {
     EXPECT_EQ(Column(engine::kColumnLength), QStringList{kFakeLength});
 }
 
-TEST_F(ConverterDlgJobsTest, CloseBoxDuringAddIsAnsweredWhenAddHasFinished) {
+TEST_F(ConverterDlgJobsTest, AddShowsHowFarItIsAndTheCloseBoxStopsItAtOnce) {
     dlg_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_.get()));
-    bool closedDuringProbe = true;
-    QTimer::singleShot(100, dlg_.get(), [&] { closedDuringProbe = !dlg_->close(); });
+    QString shown;
+    bool closeAnswered = false;
+    QTimer::singleShot(300, dlg_.get(), [&] {
+        shown = dlg_->m_progress->text();
+        dlg_->close();
+        closeAnswered = !services_.asked.empty();
+    });
     services_.answer = true;
-    Add({Source("a.avi", "sleep 400\nbanner\n"), Source("b.avi")});
-    EXPECT_TRUE(closedDuringProbe) << "the close request was refused";
-    EXPECT_EQ(dlg_->m_listJobs->topLevelItemCount(), 2);
+    Add({Source("a.avi"), Source("b.avi", "hang\n"), Source("c.avi", "hang\n")});
+    EXPECT_EQ(shown, QStringLiteral("Adding 1 of 3"));
+    EXPECT_TRUE(closeAnswered) << "the close box waited for Add";
     ASSERT_EQ(services_.asked.size(), 1u);
     EXPECT_EQ(services_.asked[0].text, QStringLiteral("Do you want to quit?"));
     EXPECT_FALSE(dlg_->isVisible());
+    EXPECT_EQ(Column(engine::kColumnLength), (QStringList{kFakeLength, "", ""}));
+}
+
+TEST_F(ConverterDlgJobsTest, AFileWhoseTargetAnotherRowHasIsRefusedNamingBoth) {
+    const QString avi = Source("holiday.avi");
+    const QString mp4 = Source("holiday.mp4");
+    Add({avi});
+    Add({mp4, Source("other.avi")});
+    EXPECT_EQ(Names(), (QStringList{Source("other.avi"), avi}));
+    ASSERT_EQ(services_.told.size(), 1u);
+    EXPECT_TRUE(services_.told[0].text.contains(avi));
+    EXPECT_TRUE(services_.told[0].text.contains(mp4));
 }
 
 TEST_F(ConverterDlgJobsTest, SecondAddWhileOneRunsIsRefused) {
