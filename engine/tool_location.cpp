@@ -1,7 +1,5 @@
 #include "engine/tool_location.h"
 
-#include <vector>
-
 #include "engine/encoder_tool.h"
 #include "platform/fs.h"
 
@@ -14,32 +12,19 @@
 namespace engine {
 namespace {
 
-// Joins `base` and the relative `path`, folding each ".." into the folder before it, so that
-// messages name /usr/libexec/vantrel rather than /usr/bin/../libexec/vantrel. `base` comes
-// from the resolved program path, which holds no symbolic links, so the folding is exact.
-std::string JoinFolded(const std::string& base, const std::string& path) {
-    std::vector<std::string> parts;
-    auto add = [&parts](const std::string& text) {
-        std::string::size_type start = 0;
-        while (start <= text.size()) {
-            std::string::size_type end = text.find(platform::kPathSeparator, start);
-            if (end == std::string::npos)
-                end = text.size();
-            const std::string part = text.substr(start, end - start);
-            if (part == "..") {
-                if (!parts.empty())
-                    parts.pop_back();
-            } else if (!part.empty() && part != ".") {
-                parts.push_back(part);
-            }
-            start = end + 1;
-        }
-    };
-    add(base);
-    add(path);
-    std::string joined;
-    for (const std::string& part : parts) joined += platform::kPathSeparator + part;
-    return joined.empty() ? std::string(1, platform::kPathSeparator) : joined;
+// The installed tool folder for a program in `folder`. Each leading "../" of the relative
+// path climbs one folder, so that the result reads /usr/libexec/vantrel rather than
+// /usr/bin/../libexec/vantrel; the program's folder is resolved (no symbolic links), so
+// climbing by name is exact.
+std::string InstalledToolFolder(std::string folder) {
+    std::string rest = VANTREL_INSTALLED_TOOL_FOLDER;
+    while (rest.rfind("../", 0) == 0) {
+        folder = platform::DirName(folder);
+        rest.erase(0, 3);
+    }
+    if (folder.empty() || folder.back() != platform::kPathSeparator)
+        folder += platform::kPathSeparator;
+    return folder + rest;
 }
 
 bool HoldsTool(const std::string& folder) {
@@ -51,7 +36,7 @@ bool HoldsTool(const std::string& folder) {
 std::string FindToolFolderFor(const std::string& programDir) {
     if (HoldsTool(programDir) || programDir.empty() || programDir[0] != platform::kPathSeparator)
         return programDir;
-    const std::string installed = JoinFolded(programDir, VANTREL_INSTALLED_TOOL_FOLDER);
+    const std::string installed = InstalledToolFolder(programDir);
     return HoldsTool(installed) ? installed : programDir;
 }
 
