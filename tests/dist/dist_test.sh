@@ -83,7 +83,9 @@ install_test() {
 }
 
 package_test() {
-    local deb=$scratch/vantrel_${VERSION}_$(dpkg --print-architecture).deb
+    local arch deb
+    arch=$(dpkg --print-architecture)
+    deb=$scratch/vantrel_${VERSION}_$arch.deb
     cpack -G DEB --config "$BUILD_DIR/CPackConfig.cmake" -B "$scratch" >/dev/null
     [ -f "$deb" ] || { fail "cpack did not write $deb"; return; }
 
