@@ -1,10 +1,29 @@
-// Vantrel: a batch video converter. No command-line arguments of its own.
+// Vantrel: a batch video converter.
 #include <QApplication>
+#include <cstdio>
 
+#include "ui/app_arguments.h"
 #include "ui/converter_app.h"
+#include "ui/product.h"
 
 int main(int argc, char* argv[]) {
+    // --help and --version answer before QApplication, which needs a display.
+    const ui::AppArguments early = ui::ParseAppArguments({argv + 1, argv + argc});
+    if (early.action == ui::AppAction::Help || early.action == ui::AppAction::Version) {
+        const std::string text =
+            early.action == ui::AppAction::Help ? ui::AppUsageText() : ui::AppVersionText();
+        std::fputs(text.c_str(), stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(product::kAppId));
+    // Qt has taken its own options (-style, -platform, ...) out of argv; the rest are ours.
+    const ui::AppArguments arguments = ui::ParseAppArguments({argv + 1, argv + argc});
+    if (arguments.action == ui::AppAction::UsageError) {
+        std::fprintf(stderr, "vantrel: %s\n%s", arguments.error.c_str(),
+                     ui::AppUsageText().c_str());
+        return 2;
+    }
     CConverterApp theApp;
     theApp.InitInstance();
     return 0;

@@ -3,7 +3,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "platform/fs.h"
+#include "engine/tool_location.h"
 #include "platform/shell.h"
 #include "ui/ui_services.h"
 #include "ui/video_file_types.h"
@@ -62,7 +62,7 @@ public:
 }  // namespace
 
 std::string UiServices::ToolFolder() {
-    return platform::ExecutableDir();
+    return engine::FindToolFolder();
 }
 
 UiServices& DefaultUiServices() {

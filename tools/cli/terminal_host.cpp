@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/fs.h"
+#include "engine/tool_location.h"
 
 namespace cli {
 namespace {
@@ -61,7 +61,7 @@ void TerminalHost::ShowError(const std::string& text) {
 }
 
 std::string TerminalHost::ToolFolder() {
-    return platform::ExecutableDir();
+    return engine::FindToolFolder();
 }
 
 void TerminalHost::JobFinished(int row, const engine::JobReport& report) {
