@@ -4,11 +4,15 @@
 #include <QActionGroup>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QSocketNotifier>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QtGlobal>
 #include <algorithm>
 
@@ -34,6 +38,7 @@ CConverterDlg::CConverterDlg(QWidget* parent, ui::UiServices* services)
       services_(services ? *services : ui::DefaultUiServices()),
       m_silenceLimit(engine::kDefaultSilenceLimit) {
     BuildFromTemplate();
+    setAcceptDrops(true);
 
     connect(m_btnAdd, &QPushButton::clicked, this, &CConverterDlg::OnAdd);
     connect(m_btnRemove, &QPushButton::clicked, this, &CConverterDlg::OnRemove);
@@ -155,6 +160,22 @@ void CConverterDlg::SetUpButtons() {
 
 CIconButton* CConverterDlg::Button(int id) const {
     return findChild<CIconButton*>(QString::number(id), Qt::FindDirectChildrenOnly);
+}
+
+void CConverterDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CConverterDlg::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    event->acceptProposedAction();
+    // Added after the drop has been answered, so the dragging program is not kept waiting.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { OpenFiles(paths); }, Qt::QueuedConnection);
 }
 
 void CConverterDlg::contextMenuEvent(QContextMenuEvent* event) {

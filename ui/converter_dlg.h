@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QStringList>
 #include <atomic>
 #include <chrono>
 #include <memory>
@@ -15,6 +16,8 @@ class CIconButton;
 class QCloseEvent;
 class QComboBox;
 class QContextMenuEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
@@ -87,6 +90,12 @@ public:
     // While Add probes the files it has listed.
     bool IsAdding() const { return m_adding; }
 
+    // Adds files that come in another way than Add's picker (the command line, another vantrel,
+    // a drop) as Add does after its picker: targets, the overwrite question, the probe. Folders
+    // give the video files inside them; files already listed are skipped; names that are no
+    // files are listed in one message. While a batch or an Add runs, they wait for its end.
+    void OpenFiles(const QStringList& paths);
+
     // How long Add waits for each duration probe: `first`, then `second` more, after which the
     // probe is made to give up and its tool is ended.
     void SetProbeWaits(std::chrono::milliseconds first, std::chrono::milliseconds second);
@@ -127,6 +136,9 @@ public slots:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Files and folders dropped on the window are added as OpenFiles adds them.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // The close box: asks "Do you want to quit?".
     void closeEvent(QCloseEvent* event) override;
 
@@ -136,6 +148,9 @@ private:
     void SetUpButtons();
     CIconButton* Button(int id) const;
 
+    enum class ListedFile { EndsTheAdd, IsSkipped };
+    void AddFiles(const QStringList& paths, ListedFile listed);
+    void OpenPendingFiles();
     // Inserts the row of one picked file at `row`, with its Name only until its probe ends.
     QTreeWidgetItem* InsertRow(const QString& path, int row);
     // Probes the rows Add inserted, serving the window meanwhile; returns when all have ended.
@@ -190,6 +205,7 @@ private:
     bool m_quitting = false;  // the dialog is ending and waits for its threads
 
     QMenu* m_jobsMenu = nullptr;
+    QStringList m_pendingFiles;  // came in while the window was busy
 
     friend class ui::DialogBatchEvents;
     friend class ui::DialogProbeEvents;

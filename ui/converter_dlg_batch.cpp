@@ -144,6 +144,9 @@ void CConverterDlg::OnBatchEnded(const engine::BatchSummary& summary) {
             TellFailures(summary);
         if (!summary.wasStopped && !m_quitting)
             services_.Shell().Open(folder);
+        if (!m_quitting && !m_pendingFiles.isEmpty())
+            QMetaObject::invokeMethod(
+                this, [this] { OpenPendingFiles(); }, Qt::QueuedConnection);
     }
     emit batchEnded();
 }

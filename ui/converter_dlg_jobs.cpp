@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 #include "controls/icon_button.h"
 #include "engine/command_line.h"
@@ -16,6 +17,7 @@
 #include "platform/fs.h"
 #include "ui/converter_dlg.h"
 #include "ui/dialog_events.h"
+#include "ui/incoming_files.h"
 #include "ui/ui_services.h"
 #include "ui/video_file_types.h"
 
@@ -48,11 +50,38 @@ void CConverterDlg::OnAdd() {
     if (m_adding || m_batchRunning)
         return;
     m_bStop = false;
-    const std::string folder = Encoded(m_editOutPath->text());
-
     const QStringList paths = services_.PickFiles(this, ui::VideoFileTypes());
     if (paths.isEmpty())
         return;
+    AddFiles(paths, ListedFile::EndsTheAdd);
+}
+
+void CConverterDlg::OpenFiles(const QStringList& paths) {
+    if (paths.isEmpty())
+        return;
+    if (m_adding || m_batchRunning || m_quitting) {
+        m_pendingFiles << paths;
+        return;
+    }
+    const ui::IncomingFiles incoming = ui::CollectIncomingFiles(paths);
+    if (!incoming.notFiles.isEmpty()) {
+        services_.Tell(this, QStringLiteral("Warning"),
+                       QStringLiteral("These are not files and are not added:\n\n") +
+                           incoming.notFiles.join(QLatin1Char('\n')),
+                       ui::MessageIcon::Exclamation);
+    }
+    if (!incoming.files.isEmpty())
+        AddFiles(incoming.files, ListedFile::IsSkipped);
+}
+
+// Files that came in while the window was busy are added once it is free again.
+void CConverterDlg::OpenPendingFiles() {
+    const QStringList pending = std::exchange(m_pendingFiles, {});
+    OpenFiles(pending);
+}
+
+void CConverterDlg::AddFiles(const QStringList& paths, ListedFile listed) {
+    const std::string folder = Encoded(m_editOutPath->text());
 
     // Whose target each listed row is, so that no two rows ever write one file.
     std::unordered_map<std::string, QString> targetOwners;
@@ -66,9 +95,13 @@ void CConverterDlg::OnAdd() {
     int n = 0;
     for (const QString& path : paths) {
         const std::string target = engine::OutputPathOf(Encoded(path), folder);
-        // A file already listed ends the command: it and the files after it are left out.
-        if (IsJobListed(path))
-            break;
+        // Add's picker ends at a file already listed, leaving it and the files after it out;
+        // files that come in otherwise only skip it.
+        if (IsJobListed(path)) {
+            if (listed == ListedFile::EndsTheAdd)
+                break;
+            continue;
+        }
         if (const auto owner = targetOwners.find(target); owner != targetOwners.end()) {
             services_.Tell(this, QStringLiteral("Warning"),
                            QStringLiteral("%1 is not added: its result %2 would replace that of "
@@ -111,8 +144,11 @@ void CConverterDlg::OnAdd() {
     }
 
     // Also after a file that was already listed, so that rows added before it can be used.
-    SetListCommandsEnabled(true);
+    SetListCommandsEnabled(m_listJobs->topLevelItemCount() > 0 || listed == ListedFile::EndsTheAdd);
     m_btnStop->setEnabled(false);
+    if (!m_pendingFiles.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this] { OpenPendingFiles(); }, Qt::QueuedConnection);
 }
 
 // New rows go on top, in the order picked: the n-th file of this Add at row n.

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 #include <memory>
 
 #include "batch_folders.h"
@@ -392,3 +396,33 @@ TEST_F(ConverterDlgRemoveTest, ARemovedOrClearedFileCanBeAddedAgain) {
 }
 
 }  // namespace
+
+// A drop or an Open With adds as Add does, but a listed file is only skipped, folders give the
+// videos inside them sorted by name, and the names that are no files are told once.
+TEST_F(ConverterDlgJobsTest, DroppedFilesAndFoldersAreAddedAsAddDoes) {
+    const QString listed = Source("listed.avi");
+    Add({listed});
+    const QString folder = QString::fromStdString(folders_.Path("drop"));
+    for (const char* name : {"drop/b.avi", "drop/sub/a.MP4", "drop/notes.txt", "drop/c.vob"})
+        testing_support::WriteFile(folders_.Path(name), "v");
+    const QString loose = Source("loose.mpg");
+    const QString missing = QString::fromStdString(folders_.Path("missing.avi"));
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(listed), QUrl::fromLocalFile(folder),
+                  QUrl::fromLocalFile(missing), QUrl::fromLocalFile(loose)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dlg_.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(dlg_.get(), &drop);
+    ASSERT_TRUE(testing_support::WaitUntil([&] { return Names().size() == 5; }));
+
+    EXPECT_EQ(Names(), (QStringList{folder + "/b.avi", folder + "/c.vob", folder + "/sub/a.MP4",
+                                    loose, listed}));
+    EXPECT_EQ(Column(engine::kColumnStatus),
+              (QStringList{"Ready", "Ready", "Ready", "Ready", "Ready"}));
+    ASSERT_EQ(services_.told.size(), 1u);
+    EXPECT_TRUE(services_.told[0].text.contains(missing));
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+}
