@@ -33,6 +33,8 @@ using testing_support::WaitForExit;
 const std::string kAdapter = VANTREL_BIN_DIR "/DLL/ffmpeg";
 const std::string kFake = FAKE_FFMPEG_PATH;
 constexpr char kNotFound[] = "vantrel: FFmpeg not found; install ffmpeg or set VANTREL_FFMPEG";
+// What the fake FFmpeg prints for the arguments that the adapter puts first.
+constexpr char kFirstArgs[] = "arg[1]=-nostdin\narg[2]=-loglevel\narg[3]=level+info\n";
 
 std::vector<std::string> Adapter(std::vector<std::string> args) {
     args.insert(args.begin(), kAdapter);
@@ -62,7 +64,7 @@ protected:
     ScopedEnv ffmpeg_{"VANTREL_FFMPEG", kFake};
 };
 
-TEST_F(AdapterWithFake, HandsFfmpegTheTranslatedArgumentsAfterNostdin) {
+TEST_F(AdapterWithFake, HandsFfmpegTheTranslatedArgumentsAfterNostdinAndLogLevel) {
     const Finished run = RunProgram(Adapter({"-y",
                                              "-i",
                                              "/in/my clip.avi",
@@ -87,26 +89,26 @@ TEST_F(AdapterWithFake, HandsFfmpegTheTranslatedArgumentsAfterNostdin) {
                                              "/out/my clip.flv"}));
     EXPECT_EQ(run.status, 0);
     const std::string expected =
-        "arg[1]=-nostdin\narg[2]=-y\narg[3]=-i\narg[4]=/in/my clip.avi\narg[5]=-metadata\n"
-        "arg[6]=title=my clip\narg[7]=-c:a\narg[8]=libmp3lame\narg[9]=-ac\narg[10]=2\n"
-        "arg[11]=-ar\narg[12]=22050\narg[13]=-b:a\narg[14]=96k\narg[15]=-s\narg[16]=320x240\n"
-        "arg[17]=-r\narg[18]=20\narg[19]=-b:v\narg[20]=256k\narg[21]=-f\narg[22]=flv\n"
-        "arg[23]=/out/my clip.flv\n";
+        "arg[1]=-nostdin\narg[2]=-loglevel\narg[3]=level+info\narg[4]=-y\narg[5]=-i\n"
+        "arg[6]=/in/my clip.avi\narg[7]=-metadata\narg[8]=title=my clip\narg[9]=-c:a\n"
+        "arg[10]=libmp3lame\narg[11]=-ac\narg[12]=2\narg[13]=-ar\narg[14]=22050\narg[15]=-b:a\n"
+        "arg[16]=96k\narg[17]=-s\narg[18]=320x240\narg[19]=-r\narg[20]=20\narg[21]=-b:v\n"
+        "arg[22]=256k\narg[23]=-f\narg[24]=flv\narg[25]=/out/my clip.flv\n";
     EXPECT_EQ(run.output.substr(0, expected.size()), expected);
 }
 
 TEST_F(AdapterWithFake, ProbeLine) {
     const Finished run = RunProgram(Adapter({"-i", "/in/clip.avi"}));
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.output.rfind("arg[1]=-nostdin\narg[2]=-i\narg[3]=/in/clip.avi\nframe=", 0), 0u)
+    EXPECT_EQ(
+        run.output.rfind(std::string(kFirstArgs) + "arg[4]=-i\narg[5]=/in/clip.avi\nframe=", 0), 0u)
         << run.output;
 }
 
 TEST_F(AdapterWithFake, PassesBothOutputStreamsOnWithKiBAsKiloBytes) {
     const Finished run = RunProgram(Adapter({}));
-    EXPECT_EQ(run.output,
-              "arg[1]=-nostdin\n"
-              "frame=   21 size=     256kB time=00:00:01.05 from MyKiBook.avi\n");
+    EXPECT_EQ(run.output, std::string(kFirstArgs) +
+                              "frame=   21 size=     256kB time=00:00:01.05 from MyKiBook.avi\n");
 }
 
 TEST_F(AdapterWithFake, RewritesKiBThatArrivesInPieces) {
@@ -227,7 +229,8 @@ TEST_F(AdapterOnPath, FindsFfmpegOnPath) {
     Link(kFake);
     const Finished run = RunProgram(Adapter({"-i", "x"}));
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.output.rfind("arg[1]=-nostdin\narg[2]=-i\narg[3]=x\n", 0), 0u) << run.output;
+    EXPECT_EQ(run.output.rfind(std::string(kFirstArgs) + "arg[4]=-i\narg[5]=x\n", 0), 0u)
+        << run.output;
 }
 
 TEST_F(AdapterOnPath, NeverRunsItselfAsFfmpeg) {
