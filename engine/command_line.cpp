@@ -8,31 +8,7 @@
 
 namespace engine {
 
-const char* const kProfileNames[kProfileCount] = {
-    "Custom Settings",
-    "240x160,15fps,256kbps.mp3,stereo,11025hz",
-    "240x160,15fps,256kbps,mp3,mono,11025hz",
-    "320x240,20fps,256kbps,mp3,stereo,22050hz",
-    "320x240,20fps,256kbps,mp3,mono,22050hz",
-    "480x320,25fps,512kbps,mp3,stereo,44100hz",
-    "480x320,25fps,512kbps,mp3,mono,44100hz",
-};
-
 namespace {
-
-// Options of the fixed profiles 1 to 6, blank-separated.
-const char* const kFixedOptions[kProfileCount] = {
-    nullptr,
-    "-acodec mp3 -ac 2 -ar 11025 -ab 64 -s 240x160 -r 15 -b 256 -f flv",
-    "-acodec mp3 -ac 1 -ar 11025 -ab 64 -s 240x160 -r 15 -b 256 -f flv",
-    "-acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 -r 20 -b 256 -f flv",
-    "-acodec mp3 -ac 1 -ar 22050 -ab 96 -s 320x240 -r 20 -b 256 -f flv",
-    "-acodec mp3 -ac 2 -ar 44100 -ab 96 -s 480x320 -r 25 -b 512 -f flv",
-    "-acodec mp3 -ac 1 -ar 44100 -ab 96 -s 480x320 -r 25 -b 512 -f flv",
-};
-
-// A profile list without a valid selection converts with the last profile.
-constexpr int kFallbackProfile = 6;
 
 void AppendWords(std::vector<std::string>& args, const std::string& words) {
     std::istringstream in(words);
@@ -46,102 +22,8 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-int ReadChoice(const char* key, const char* defaultValue) {
-    return settings::TextToInt(settings::ReadText(key, defaultValue));
-}
-
-const char* AudioChannels(int value) {
-    return value == 0 ? "1" : "2";
-}
-
-const char* SampleRate(int value) {
-    switch (value) {
-        case 0:
-            return "11025";
-        case 2:
-            return "44100";
-        default:
-            return "22050";
-    }
-}
-
-const char* AudioBitRate(int value) {
-    switch (value) {
-        case 1:
-            return "96";
-        case 2:
-            return "128";
-        case 3:
-            return "160";
-        case 4:
-            return "192";
-        case 5:
-            return "256";
-        default:
-            return "64";
-    }
-}
-
-const char* FrameSize(int value) {
-    switch (value) {
-        case 1:
-            return "320x240";
-        case 2:
-            return "480x272";
-        case 3:
-            return "480x320";
-        case 4:
-            return "480x368";
-        case 5:
-            return "512x384";
-        case 6:
-            return "640x480";
-        default:
-            return "240x160";
-    }
-}
-
-// nullptr: keep the source's frame rate (no -r at all).
-const char* FrameRate(int value) {
-    switch (value) {
-        case 0:
-            return nullptr;
-        case 1:
-            return "12";
-        case 2:
-            return "15";
-        case 4:
-            return "23.97";
-        case 5:
-            return "24";
-        case 6:
-            return "25";
-        case 7:
-            return "29.97";
-        case 8:
-            return "30";
-        default:
-            return "20";
-    }
-}
-
-const char* VideoBitRate(int value) {
-    switch (value) {
-        case 1:
-            return "384";
-        case 2:
-            return "512";
-        case 3:
-            return "640";
-        case 4:
-            return "768";
-        case 5:
-            return "900";
-        case 6:
-            return "1500";
-        default:
-            return "256";
-    }
+int ReadChoice(const CustomKey& choice) {
+    return settings::TextToInt(settings::ReadText(choice.key, choice.commandDefault));
 }
 
 }  // namespace
@@ -176,11 +58,9 @@ std::string OutputPathOf(const std::string& source, const std::string& folder) {
 
 CommandLine BuildFixedCommand(const std::string& source, const std::string& folder,
                               int profileIndex) {
-    if (profileIndex < 1 || profileIndex >= kProfileCount)
-        profileIndex = kFallbackProfile;
     CommandLine command;
     command.args = {kEncoderPath, "-y", "-i", source, "-title", TitleOf(source)};
-    AppendWords(command.args, kFixedOptions[profileIndex]);
+    AppendWords(command.args, FixedProfile(profileIndex).options);
     command.args.push_back(OutputPathOf(source, folder));
     return command;
 }
@@ -190,19 +70,9 @@ CommandLine BuildCustomCommand(std::string source, std::string outputPath) {
     auto& args = command.args;
     args = {kEncoderPath, "-y", "-i", std::move(source)};
 
-    // Read in this order, each option appended right after its key is read.
-    ReadChoice(settings::kAudioEncoder, "0");  // one choice only: always MP3
-    args.insert(args.end(), {"-acodec", "mp3"});
-    args.insert(args.end(), {"-ac", AudioChannels(ReadChoice(settings::kChannel, "1"))});
-    args.insert(args.end(), {"-ar", SampleRate(ReadChoice(settings::kSampleRate, "1"))});
-    args.insert(args.end(), {"-ab", AudioBitRate(ReadChoice(settings::kAudioBitRate, "1"))});
-    args.insert(args.end(), {"-s", FrameSize(ReadChoice(settings::kResolution, "1"))});
-    if (const char* rate = FrameRate(ReadChoice(settings::kFrameRate, "1")))
-        args.insert(args.end(), {"-r", rate});
-    args.insert(args.end(), {"-b", VideoBitRate(ReadChoice(settings::kBitRate, "1"))});
-    ReadChoice(settings::kEncoder, "0");  // one choice only: always FLV
-    args.insert(args.end(), {"-f", "flv"});
-
+    // Each option is appended right after its key is read.
+    for (const CustomKey* choice : kCustomCommandOrder)
+        AppendWords(args, choice->For(ReadChoice(*choice)).option);
     args.push_back(std::move(outputPath));
     return command;
 }

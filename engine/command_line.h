@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/profiles.h"
+
 namespace engine {
 
 // A command as a list of arguments, so that a path with blanks stays one argument.
@@ -15,11 +17,6 @@ struct CommandLine {
     // The arguments joined by single blanks.
     std::string Text() const;
 };
-
-// The output profile list, index 0 first.
-inline constexpr int kProfileCount = 7;
-inline constexpr int kCustomProfile = 0;
-extern const char* const kProfileNames[kProfileCount];
 
 // The file name of `source` without its extension: the characters after the last "/" and
 // before the last "." of the name. A name without "." keeps all of it, and so does a name
@@ -32,11 +29,13 @@ std::string OutputFileNameOf(const std::string& source);
 // `folder`, "/", the output file name. The separator is always added.
 std::string OutputPathOf(const std::string& source, const std::string& folder);
 
-// The conversion command of a fixed profile (1 to 6; any other index but 0 uses profile 6).
+// The conversion command of a fixed profile (FixedProfile(profileIndex): any index that is no
+// fixed profile converts with kFallbackProfile).
 CommandLine BuildFixedCommand(const std::string& source, const std::string& folder,
                               int profileIndex);
 
-// The conversion command of the custom profile; reads the settings file on every call.
+// The conversion command of the custom profile; reads the settings file on every call, the keys
+// in the order of kCustomCommandOrder.
 CommandLine BuildCustomCommand(std::string source, std::string outputPath);
 
 // The conversion command for `profileIndex` (0 custom, else fixed).

@@ -8,7 +8,7 @@
 #include <QTreeWidget>
 
 #include "controls/icon_button.h"
-#include "engine/command_line.h"
+#include "engine/profiles.h"
 #include "ui/converter_dlg.h"
 #include "ui/dialog_template.h"
 #include "ui/job_columns.h"
@@ -83,9 +83,10 @@ void CConverterDlg::BuildFromTemplate() {
 
     m_comboFormat = new QComboBox(this);
     m_comboFormat->setObjectName(QStringLiteral("1000"));
-    for (const char* name : engine::kProfileNames)
-        m_comboFormat->addItem(QString::fromLatin1(name));
-    dlg.PlaceDropDown(m_comboFormat, {87, 202, 179, 121});
+    for (const engine::Profile& profile : engine::kProfiles)
+        m_comboFormat->addItem(QString::fromLatin1(profile.entry));
+    // 180 units wide (the template had 179), so that the longest entry fits the closed list.
+    dlg.PlaceDropDown(m_comboFormat, {87, 202, 180, 121});
 
     m_editOutPath = new QLineEdit(this);
     m_editOutPath->setObjectName(QStringLiteral("1001"));

@@ -1,20 +1,19 @@
 // The eight choices of the "Custom Settings" profile as the settings dialog offers them: the
-// list's control id, the settings key that stores the chosen index, the list's place in the
-// dialog and its entries, index 0 first.
+// list's control id, the choice (settings key, entries and options, from the engine's table),
+// the list's place in the dialog and what the Default button selects.
 #pragma once
 
 #include <array>
-#include <vector>
 
+#include "engine/profiles.h"
 #include "ui/dialog_units.h"
 
 namespace ui {
 
 struct CustomChoice {
     int id;
-    const char* key;
+    const engine::CustomKey& choice;
     DluRect rect;
-    std::vector<const char*> entries;
     int defaultIndex;  // what the Default button selects
 };
 

@@ -71,7 +71,8 @@ void CSettingsDlg::BuildFromTemplate() {
     for (const std::size_t i : byId) {
         auto* list = new QComboBox(this);
         list->setObjectName(QString::number(choices[i].id));
-        for (const char* entry : choices[i].entries) list->addItem(QString::fromLatin1(entry));
+        for (const engine::Choice& entry : choices[i].choice)
+            list->addItem(QString::fromLatin1(entry.label));
         dlg.PlaceDropDown(list, choices[i].rect);
         m_lists[i] = list;
     }
@@ -85,8 +86,8 @@ void CSettingsDlg::BuildFromTemplate() {
 void CSettingsDlg::OnInitDialog() {
     const auto& choices = ui::CustomChoices();
     for (std::size_t i = 0; i < choices.size(); ++i) {
-        const int index =
-            settings::TextToInt(settings::ReadText(choices[i].key, ui::kCustomChoiceFallback));
+        const int index = settings::TextToInt(
+            settings::ReadText(choices[i].choice.key, ui::kCustomChoiceFallback));
         // An index the list lacks leaves it without a selection.
         m_lists[i]->setCurrentIndex(index >= 0 && index < m_lists[i]->count() ? index : -1);
     }
@@ -113,7 +114,7 @@ void CSettingsDlg::OnOK() {
     for (std::size_t i = 0; i < choices.size(); ++i) {
         std::string error;
         const std::string value = std::to_string(m_lists[i]->currentIndex());
-        if (!settings::WriteText(choices[i].key, value, &error)) {
+        if (!settings::WriteText(choices[i].choice.key, value, &error)) {
             services_.Tell(this, QStringLiteral("Error"),
                            QStringLiteral("The custom settings could not be saved.\n\n") +
                                QString::fromStdString(error),

@@ -73,29 +73,29 @@ std::string MakeClip(const std::string& path, const ClipSpec& shape) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
     const std::string size = std::to_string(shape.width) + "x" + std::to_string(shape.height);
     const std::string piece = shape.loops > 1 ? path + ".piece.avi" : path;
-    ChildResult run = RunChild({ffmpeg,
-                                "-nostdin",
-                                "-v",
-                                "error",
-                                "-y",
-                                "-f",
-                                "lavfi",
-                                "-i",
-                                "testsrc=size=" + size + ":rate=" + std::to_string(shape.rate),
-                                "-f",
-                                "lavfi",
-                                "-i",
-                                "sine=frequency=440:sample_rate=44100",
-                                "-t",
-                                Number(shape.seconds),
-                                "-c:v",
-                                "mpeg4",
-                                "-q:v",
-                                "5",
-                                "-c:a",
-                                "mp2",
-                                piece},
-                               Environment(), kToolLimit);
+    std::vector<std::string> make = {ffmpeg,
+                                     "-nostdin",
+                                     "-v",
+                                     "error",
+                                     "-y",
+                                     "-f",
+                                     "lavfi",
+                                     "-i",
+                                     "testsrc=size=" + size + ":rate=" + std::to_string(shape.rate),
+                                     "-f",
+                                     "lavfi",
+                                     "-i",
+                                     "sine=frequency=440:sample_rate=44100",
+                                     "-t",
+                                     Number(shape.seconds),
+                                     "-c:v",
+                                     shape.videoCodec,
+                                     "-q:v",
+                                     "5"};
+    if (!shape.pixelFormat.empty())
+        make.insert(make.end(), {"-pix_fmt", shape.pixelFormat});
+    make.insert(make.end(), {"-c:a", "mp2", piece});
+    ChildResult run = RunChild(make, Environment(), kToolLimit);
     if (!Failure(run).empty() || shape.loops <= 1)
         return Failure(run);
     run = RunChild({ffmpeg, "-nostdin", "-v", "error", "-y", "-stream_loop",
@@ -122,8 +122,8 @@ MediaInfo ProbeMedia(const std::string& path) {
     }
     const ChildResult run =
         RunChild({ffprobe, "-v", "error", "-show_entries",
-                  "format=format_name:format_tags=title:stream=codec_type,codec_name,width,height,"
-                  "r_frame_rate,sample_rate,channels",
+                  "format=format_name:format_tags=title:stream=codec_type,codec_name,profile,"
+                  "width,height,pix_fmt,r_frame_rate,sample_rate,channels",
                   "-of", "compact", path},
                  Environment(), kToolLimit);
     info.error = Failure(run);

@@ -26,9 +26,11 @@ struct ClipSpec {
     // much as any to convert.
     double seconds = 1;
     int loops = 1;
+    std::string videoCodec = "mpeg4";
+    std::string pixelFormat = "";  // "" for the codec's own
 };
 
-// Writes an AVI clip (MPEG-4 video of testsrc, MP2 audio of a 440 Hz tone) to `path`.
+// Writes an AVI clip (`videoCodec` video of testsrc, MP2 audio of a 440 Hz tone) to `path`.
 // "" on success, else what FFmpeg said.
 std::string MakeClip(const std::string& path, const ClipSpec& shape = {});
 
@@ -38,7 +40,8 @@ std::string WriteCorruptVideo(const std::string& path, std::size_t bytes = 65536
 struct MediaInfo {
     std::string error;                          // "" when ffprobe read the file
     std::map<std::string, std::string> format;  // format_name, tag:title
-    std::map<std::string, std::string> video;   // codec_name, width, height, r_frame_rate
+    std::map<std::string, std::string> video;   // codec_name, profile, width, height, pix_fmt,
+                                                // r_frame_rate
     std::map<std::string, std::string> audio;   // codec_name, sample_rate, channels
 
     // One value, "" when ffprobe did not give it.

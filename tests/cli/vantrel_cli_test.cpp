@@ -128,7 +128,7 @@ TEST_F(CliTest, BadUsageExitsWithTwoAfterOneLineAndTheUsage) {
         {"--profile", "3"},
         {"--bogus", "a.avi"},
         {"-x", "a.avi"},
-        {"--profile", "7", "a.avi"},
+        {"--profile", "9", "a.avi"},
         {"--profile", "-1", "a.avi"},
         {"--profile", "three", "a.avi"},
         {"a.avi", "--profile"},

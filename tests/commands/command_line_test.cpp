@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,27 +49,34 @@ TEST(FixedProfileCommand, MatchesTheDocumentedLineByteForByte) {
 TEST(FixedProfileCommand, EveryProfileHasItsOwnOptions) {
     const std::vector<std::string> expected = {
         "",
-        "-title clip -acodec mp3 -ac 2 -ar 11025 -ab 64 -s 240x160 -r 15 -b 256 -f flv",
-        "-title clip -acodec mp3 -ac 1 -ar 11025 -ab 64 -s 240x160 -r 15 -b 256 -f flv",
-        "-title clip -acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 -r 20 -b 256 -f flv",
-        "-title clip -acodec mp3 -ac 1 -ar 22050 -ab 96 -s 320x240 -r 20 -b 256 -f flv",
-        "-title clip -acodec mp3 -ac 2 -ar 44100 -ab 96 -s 480x320 -r 25 -b 512 -f flv",
-        "-title clip -acodec mp3 -ac 1 -ar 44100 -ab 96 -s 480x320 -r 25 -b 512 -f flv",
+        "-acodec mp3 -ac 2 -ar 11025 -ab 64 -s 240x160 -r 15 -b 256 -f flv",
+        "-acodec mp3 -ac 1 -ar 11025 -ab 64 -s 240x160 -r 15 -b 256 -f flv",
+        "-acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 -r 20 -b 256 -f flv",
+        "-acodec mp3 -ac 1 -ar 22050 -ab 96 -s 320x240 -r 20 -b 256 -f flv",
+        "-acodec mp3 -ac 2 -ar 44100 -ab 96 -s 480x320 -r 25 -b 512 -f flv",
+        "-acodec mp3 -ac 1 -ar 44100 -ab 96 -s 480x320 -r 25 -b 512 -f flv",
+        "-acodec aac -ac 2 -ar 44100 -ab 128 -vcodec libx264 -vprofile main -pix_fmt yuv420p -g 50 "
+        "-fit 640x360 -r 25 -b 1000 -f flv",
+        "-acodec aac -ac 2 -ar 44100 -ab 128 -vcodec libx264 -vprofile main -pix_fmt yuv420p -g 60 "
+        "-fit 1280x720 -r 30 -b 2500 -f flv",
     };
-    for (int index = 1; index <= 6; ++index) {
+    ASSERT_EQ(expected.size(), static_cast<std::size_t>(engine::kProfileCount));
+    for (int index = 1; index < engine::kProfileCount; ++index) {
         SCOPED_TRACE(index);
         const CommandLine command = BuildFixedCommand("/in/clip.avi", "/out", index);
-        EXPECT_EQ(OptionsOf(command, "/in/clip.avi", "/out/clip.flv"), expected[index]);
+        EXPECT_EQ(OptionsOf(command, "/in/clip.avi", "/out/clip.flv"),
+                  "-title clip " + expected[index]);
         EXPECT_EQ(command.args, BuildConvertCommand("/in/clip.avi", "/out", index).args);
     }
 }
 
-TEST(FixedProfileCommand, IndexWithoutAProfileUsesTheLastProfile) {
-    const CommandLine last = BuildFixedCommand("/in/clip.avi", "/out", 6);
-    for (int index : {-1, 7, 100}) {
+TEST(FixedProfileCommand, IndexWithoutAProfileUsesProfileSix) {
+    const CommandLine six = BuildFixedCommand("/in/clip.avi", "/out", 6);
+    EXPECT_NE(six.args, BuildFixedCommand("/in/clip.avi", "/out", engine::kProfileCount - 1).args);
+    for (int index : {-1, engine::kProfileCount, 100}) {
         SCOPED_TRACE(index);
-        EXPECT_EQ(BuildFixedCommand("/in/clip.avi", "/out", index).args, last.args);
-        EXPECT_EQ(BuildConvertCommand("/in/clip.avi", "/out", index).args, last.args);
+        EXPECT_EQ(BuildFixedCommand("/in/clip.avi", "/out", index).args, six.args);
+        EXPECT_EQ(BuildConvertCommand("/in/clip.avi", "/out", index).args, six.args);
     }
 }
 
@@ -81,16 +89,18 @@ TEST(FixedProfileCommand, EveryOptionIsItsOwnArgument) {
     EXPECT_EQ(command.args, expected);
 }
 
-TEST(ProfileNames, AreTheSevenListEntriesInOrder) {
-    const std::vector<std::string> names(engine::kProfileNames,
-                                         engine::kProfileNames + engine::kProfileCount);
+TEST(ProfileList, HoldsTheNineEntriesInOrder) {
+    std::vector<std::string> entries;
+    for (const engine::Profile& profile : engine::kProfiles) entries.push_back(profile.entry);
     EXPECT_EQ(
-        names,
+        entries,
         (std::vector<std::string>{
             "Custom Settings", "240x160,15fps,256kbps.mp3,stereo,11025hz",
             "240x160,15fps,256kbps,mp3,mono,11025hz", "320x240,20fps,256kbps,mp3,stereo,22050hz",
             "320x240,20fps,256kbps,mp3,mono,22050hz", "480x320,25fps,512kbps,mp3,stereo,44100hz",
-            "480x320,25fps,512kbps,mp3,mono,44100hz"}));
+            "480x320,25fps,512kbps,mp3,mono,44100hz",
+            "640x360,25fps,1000kbps,h264,aac,stereo,44100hz",
+            "1280x720,30fps,2500kbps,h264,aac,stereo,44100hz"}));
     EXPECT_EQ(engine::kCustomProfile, 0);
 }
 
@@ -177,72 +187,52 @@ TEST_F(CustomCommand, ConvertWithIndexZeroUsesTheCustomProfile) {
     EXPECT_EQ(BuildConvertCommand("/in/a b.avi", "/out", 0).args.back(), "/out/a b.flv");
 }
 
-TEST_F(CustomCommand, ChannelIsMonoOnlyForZero) {
-    EXPECT_EQ(OptionsWith("Channel", "0"),
-              "-acodec mp3 -ac 1 -ar 22050 -ab 96 -s 320x240 -r 12 -b 384 -f flv");
-    for (const char* other : {"1", "5", "-1", "abc"}) {
-        SCOPED_TRACE(other);
-        // "abc" reads as 0: text that is not a number is index 0.
-        const std::string channels = std::string(other) == "abc" ? "1" : "2";
-        EXPECT_EQ(OptionsWith("Channel", other), "-acodec mp3 -ac " + channels +
-                                                     " -ar 22050 -ab 96 -s 320x240 -r 12 -b 384 "
-                                                     "-f flv");
-    }
-}
-
-TEST_F(CustomCommand, SampleRateMapping) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"0", "11025"}, {"1", "22050"}, {"2", "44100"}, {"3", "22050"}, {"-1", "22050"}};
-    for (const auto& [value, rate] : cases) {
-        SCOPED_TRACE(value);
-        EXPECT_EQ(OptionsWith("SampleRate", value),
-                  "-acodec mp3 -ac 2 -ar " + rate + " -ab 96 -s 320x240 -r 12 -b 384 -f flv");
-    }
-}
-
-TEST_F(CustomCommand, AudioBitRateMapping) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"0", "64"},  {"1", "96"},  {"2", "128"}, {"3", "160"},
-        {"4", "192"}, {"5", "256"}, {"6", "64"},  {"-1", "64"}};
-    for (const auto& [value, rate] : cases) {
-        SCOPED_TRACE(value);
-        EXPECT_EQ(OptionsWith("AudioBitRate", value),
-                  "-acodec mp3 -ac 2 -ar 22050 -ab " + rate + " -s 320x240 -r 12 -b 384 -f flv");
-    }
-}
-
-TEST_F(CustomCommand, ResolutionMapping) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"0", "240x160"}, {"1", "320x240"}, {"2", "480x272"}, {"3", "480x320"}, {"4", "480x368"},
-        {"5", "512x384"}, {"6", "640x480"}, {"7", "240x160"}, {"-1", "240x160"}};
-    for (const auto& [value, size] : cases) {
-        SCOPED_TRACE(value);
-        EXPECT_EQ(OptionsWith("Resolution", value),
-                  "-acodec mp3 -ac 2 -ar 22050 -ab 96 -s " + size + " -r 12 -b 384 -f flv");
-    }
-}
-
-TEST_F(CustomCommand, FrameRateMappingAndKeepingTheSourceRate) {
-    EXPECT_EQ(OptionsWith("FrameRate", "0"),
-              "-acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 -b 384 -f flv");
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"1", "12"}, {"2", "15"},    {"3", "20"}, {"4", "23.97"}, {"5", "24"},
-        {"6", "25"}, {"7", "29.97"}, {"8", "30"}, {"9", "20"},    {"-1", "20"}};
-    for (const auto& [value, rate] : cases) {
-        SCOPED_TRACE(value);
-        EXPECT_EQ(OptionsWith("FrameRate", value),
-                  "-acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 -r " + rate + " -b 384 -f flv");
-    }
-}
-
-TEST_F(CustomCommand, VideoBitRateMapping) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"0", "256"}, {"1", "384"},  {"2", "512"}, {"3", "640"}, {"4", "768"},
-        {"5", "900"}, {"6", "1500"}, {"7", "256"}, {"-1", "256"}};
-    for (const auto& [value, rate] : cases) {
-        SCOPED_TRACE(value);
-        EXPECT_EQ(OptionsWith("BitRate", value),
-                  "-acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 -r 12 -b " + rate + " -f flv");
+// One key set, the others absent: its value's option takes the place of the default one.
+// "Other" covers every value without an entry of its own, negative ones and non-numbers too
+// ("abc" reads as 0).
+TEST_F(CustomCommand, EachValueGivesItsOptionAndEveryOtherValueItsFallback) {
+    struct Case {
+        std::string key;
+        const char* value;
+        const char* option;
+    };
+    const Case cases[] = {
+        {"Channel", "0", "-ac 1"},          {"Channel", "1", "-ac 2"},
+        {"Channel", "5", "-ac 2"},          {"Channel", "-1", "-ac 2"},
+        {"Channel", "abc", "-ac 1"},        {"SampleRate", "0", "-ar 11025"},
+        {"SampleRate", "1", "-ar 22050"},   {"SampleRate", "2", "-ar 44100"},
+        {"SampleRate", "3", "-ar 22050"},   {"SampleRate", "-1", "-ar 22050"},
+        {"AudioBitRate", "0", "-ab 64"},    {"AudioBitRate", "1", "-ab 96"},
+        {"AudioBitRate", "2", "-ab 128"},   {"AudioBitRate", "3", "-ab 160"},
+        {"AudioBitRate", "4", "-ab 192"},   {"AudioBitRate", "5", "-ab 256"},
+        {"AudioBitRate", "6", "-ab 64"},    {"AudioBitRate", "-1", "-ab 64"},
+        {"Resolution", "0", "-s 240x160"},  {"Resolution", "1", "-s 320x240"},
+        {"Resolution", "2", "-s 480x272"},  {"Resolution", "3", "-s 480x320"},
+        {"Resolution", "4", "-s 480x368"},  {"Resolution", "5", "-s 512x384"},
+        {"Resolution", "6", "-s 640x480"},  {"Resolution", "7", "-s 240x160"},
+        {"Resolution", "-1", "-s 240x160"}, {"FrameRate", "0", ""},  // the source's rate: no -r
+        {"FrameRate", "1", "-r 12"},        {"FrameRate", "2", "-r 15"},
+        {"FrameRate", "3", "-r 20"},        {"FrameRate", "4", "-r 23.97"},
+        {"FrameRate", "5", "-r 24"},        {"FrameRate", "6", "-r 25"},
+        {"FrameRate", "7", "-r 29.97"},     {"FrameRate", "8", "-r 30"},
+        {"FrameRate", "9", "-r 20"},        {"FrameRate", "-1", "-r 20"},
+        {"BitRate", "0", "-b 256"},         {"BitRate", "1", "-b 384"},
+        {"BitRate", "2", "-b 512"},         {"BitRate", "3", "-b 640"},
+        {"BitRate", "4", "-b 768"},         {"BitRate", "5", "-b 900"},
+        {"BitRate", "6", "-b 1500"},        {"BitRate", "7", "-b 256"},
+        {"BitRate", "-1", "-b 256"},
+    };
+    const std::map<std::string, std::string> defaults = {
+        {"Channel", "-ac 2"},         {"SampleRate", "-ar 22050"}, {"AudioBitRate", "-ab 96"},
+        {"Resolution", "-s 320x240"}, {"FrameRate", "-r 12"},      {"BitRate", "-b 384"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key + "=" + c.value);
+        std::string expected = kDefaults;
+        const std::string& old = defaults.at(c.key);
+        expected.replace(expected.find(old), old.size(), c.option);
+        if (*c.option == '\0')
+            expected.erase(expected.find("  "), 1);
+        EXPECT_EQ(OptionsWith(c.key, c.value), expected);
     }
 }
 

@@ -18,6 +18,7 @@
 
 #include "child_run.h"
 #include "support/temp_folder.h"
+#include "tools/ffmpeg_adapter/missing_encoder.h"
 
 namespace {
 
@@ -33,6 +34,8 @@ using testing_support::WaitForExit;
 const std::string kAdapter = VANTREL_BIN_DIR "/DLL/ffmpeg";
 const std::string kFake = FAKE_FFMPEG_PATH;
 constexpr char kNotFound[] = "vantrel: FFmpeg not found; install ffmpeg or set VANTREL_FFMPEG";
+// What the fake FFmpeg prints for the arguments that the adapter puts first.
+constexpr char kFirstArgs[] = "arg[1]=-nostdin\narg[2]=-loglevel\narg[3]=level+info\n";
 
 std::vector<std::string> Adapter(std::vector<std::string> args) {
     args.insert(args.begin(), kAdapter);
@@ -62,7 +65,7 @@ protected:
     ScopedEnv ffmpeg_{"VANTREL_FFMPEG", kFake};
 };
 
-TEST_F(AdapterWithFake, HandsFfmpegTheTranslatedArgumentsAfterNostdin) {
+TEST_F(AdapterWithFake, HandsFfmpegTheTranslatedArgumentsAfterNostdinAndLogLevel) {
     const Finished run = RunProgram(Adapter({"-y",
                                              "-i",
                                              "/in/my clip.avi",
@@ -87,26 +90,26 @@ TEST_F(AdapterWithFake, HandsFfmpegTheTranslatedArgumentsAfterNostdin) {
                                              "/out/my clip.flv"}));
     EXPECT_EQ(run.status, 0);
     const std::string expected =
-        "arg[1]=-nostdin\narg[2]=-y\narg[3]=-i\narg[4]=/in/my clip.avi\narg[5]=-metadata\n"
-        "arg[6]=title=my clip\narg[7]=-c:a\narg[8]=libmp3lame\narg[9]=-ac\narg[10]=2\n"
-        "arg[11]=-ar\narg[12]=22050\narg[13]=-b:a\narg[14]=96k\narg[15]=-s\narg[16]=320x240\n"
-        "arg[17]=-r\narg[18]=20\narg[19]=-b:v\narg[20]=256k\narg[21]=-f\narg[22]=flv\n"
-        "arg[23]=/out/my clip.flv\n";
+        "arg[1]=-nostdin\narg[2]=-loglevel\narg[3]=level+info\narg[4]=-y\narg[5]=-i\n"
+        "arg[6]=/in/my clip.avi\narg[7]=-metadata\narg[8]=title=my clip\narg[9]=-c:a\n"
+        "arg[10]=libmp3lame\narg[11]=-ac\narg[12]=2\narg[13]=-ar\narg[14]=22050\narg[15]=-b:a\n"
+        "arg[16]=96k\narg[17]=-s\narg[18]=320x240\narg[19]=-r\narg[20]=20\narg[21]=-b:v\n"
+        "arg[22]=256k\narg[23]=-f\narg[24]=flv\narg[25]=/out/my clip.flv\n";
     EXPECT_EQ(run.output.substr(0, expected.size()), expected);
 }
 
 TEST_F(AdapterWithFake, ProbeLine) {
     const Finished run = RunProgram(Adapter({"-i", "/in/clip.avi"}));
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.output.rfind("arg[1]=-nostdin\narg[2]=-i\narg[3]=/in/clip.avi\nframe=", 0), 0u)
+    EXPECT_EQ(
+        run.output.rfind(std::string(kFirstArgs) + "arg[4]=-i\narg[5]=/in/clip.avi\nframe=", 0), 0u)
         << run.output;
 }
 
 TEST_F(AdapterWithFake, PassesBothOutputStreamsOnWithKiBAsKiloBytes) {
     const Finished run = RunProgram(Adapter({}));
-    EXPECT_EQ(run.output,
-              "arg[1]=-nostdin\n"
-              "frame=   21 size=     256kB time=00:00:01.05 from MyKiBook.avi\n");
+    EXPECT_EQ(run.output, std::string(kFirstArgs) +
+                              "frame=   21 size=     256kB time=00:00:01.05 from MyKiBook.avi\n");
 }
 
 TEST_F(AdapterWithFake, RewritesKiBThatArrivesInPieces) {
@@ -141,20 +144,32 @@ TEST_F(AdapterWithFake, FfmpegKilledBySignalGives128PlusSignal) {
     EXPECT_EQ(RunProgram(Adapter({})).status, 128 + SIGKILL);
 }
 
-TEST_F(AdapterWithFake, SigtermToTheAdapterEndsFfmpeg) {
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        SCOPED_TRACE(signal);
+// An FFmpeg that obeys a stop signal ends at once; one that ignores it (as FFmpeg blocked on
+// opening a FIFO does) is killed after the grace period. Either way nothing is left.
+TEST_F(AdapterWithFake, AStopSignalEndsFfmpegAtOnceOrAfterAGracePeriod) {
+    const std::pair<int, bool> cases[] = {
+        {SIGTERM, false}, {SIGINT, false}, {SIGHUP, false}, {SIGTERM, true}, {SIGHUP, true}};
+    for (const auto& [signal, ignores] : cases) {
+        SCOPED_TRACE(std::to_string(signal) + (ignores ? " ignored" : ""));
         const std::string pidFile = temp_ / ("fake" + std::to_string(signal) + ".pid");
+        ::unlink(pidFile.c_str());
         ScopedEnv sleep("FAKE_FFMPEG_SLEEP", "30");
         ScopedEnv pid("FAKE_FFMPEG_PIDFILE", pidFile);
+        ScopedEnv ignore("FAKE_FFMPEG_IGNORE_TERM", ignores ? "1" : "");
         const Started started = StartProgram(Adapter({"-i", "x"}));
         ASSERT_GT(started.pid, 0);
         const pid_t fake = WaitForPidFile(pidFile);
         ASSERT_GT(fake, 0);
+        const auto sent = std::chrono::steady_clock::now();
         ::kill(started.pid, signal);
         // The adapter waits for FFmpeg, so once it has ended FFmpeg is gone and reaped.
         EXPECT_EQ(WaitForExit(started.pid, 10000), 128 + signal);
         EXPECT_TRUE(Gone(fake));
+        const auto took = std::chrono::steady_clock::now() - sent;
+        if (ignores)
+            EXPECT_GE(took, std::chrono::seconds(2));
+        else
+            EXPECT_LT(took, std::chrono::seconds(2));
         ::close(started.output);
     }
 }
@@ -166,43 +181,70 @@ public:
     ~SubreaperScope() { ::prctl(PR_SET_CHILD_SUBREAPER, 0); }
 };
 
-TEST_F(AdapterWithFake, FfmpegEndsWhenTheAdapterIsKilled) {
+TEST_F(AdapterWithFake, FfmpegIsKilledWhenTheAdapterIsKilled) {
     SubreaperScope subreaper;
     const std::string pidFile = temp_ / "fake.pid";
     ScopedEnv sleep("FAKE_FFMPEG_SLEEP", "30");
     ScopedEnv pid("FAKE_FFMPEG_PIDFILE", pidFile);
+    ScopedEnv ignore("FAKE_FFMPEG_IGNORE_TERM", "1");
     const Started started = StartProgram(Adapter({}));
     ASSERT_GT(started.pid, 0);
     const pid_t fake = WaitForPidFile(pidFile);
     ASSERT_GT(fake, 0);
     ::kill(started.pid, SIGKILL);
     EXPECT_EQ(WaitForExit(started.pid, 10000), 128 + SIGKILL);
-    EXPECT_EQ(WaitForExit(fake, 10000), 128 + SIGTERM);
+    EXPECT_EQ(WaitForExit(fake, 10000), 128 + SIGKILL);
     ::close(started.output);
 }
 
-TEST_F(AdapterWithFake, FfmpegEndsWhenTheAdaptersParentDies) {
+// kill -9 of the adapter's parent: the adapter stops FFmpeg, obeying or not, and ends.
+TEST_F(AdapterWithFake, NothingOutlivesTheAdaptersParentForLong) {
     SubreaperScope subreaper;
-    const std::string pidFile = temp_ / "fake.pid";
-    const std::string adapterPidFile = temp_ / "adapter.pid";
-    ScopedEnv sleep("FAKE_FFMPEG_SLEEP", "30");
-    ScopedEnv pid("FAKE_FFMPEG_PIDFILE", pidFile);
-    // A parent of the adapter that dies once FFmpeg runs.
-    const pid_t parent = ::fork();
-    if (parent == 0) {
-        const Started started = StartProgram(Adapter({}));
-        std::ofstream(adapterPidFile) << started.pid << "\n";
-        WaitForPidFile(pidFile);
-        ::_exit(0);
+    for (const bool ignores : {false, true}) {
+        SCOPED_TRACE(ignores ? "FFmpeg ignores SIGTERM" : "FFmpeg obeys SIGTERM");
+        const std::string pidFile = temp_ / (ignores ? "ignoring.pid" : "obeying.pid");
+        const std::string adapterPidFile = temp_ / (ignores ? "adapter2.pid" : "adapter1.pid");
+        ScopedEnv sleep("FAKE_FFMPEG_SLEEP", "30");
+        ScopedEnv pid("FAKE_FFMPEG_PIDFILE", pidFile);
+        ScopedEnv ignore("FAKE_FFMPEG_IGNORE_TERM", ignores ? "1" : "");
+        const pid_t parent = ::fork();
+        if (parent == 0) {
+            const Started started = StartProgram(Adapter({}));
+            std::ofstream(adapterPidFile) << started.pid << "\n";
+            for (;;) ::pause();
+        }
+        ASSERT_GT(parent, 0);
+        const pid_t adapter = WaitForPidFile(adapterPidFile);
+        const pid_t fake = WaitForPidFile(pidFile);
+        ::kill(parent, SIGKILL);
+        EXPECT_EQ(WaitForExit(parent, 10000), 128 + SIGKILL);
+        ASSERT_GT(adapter, 0);
+        ASSERT_GT(fake, 0);
+        EXPECT_EQ(WaitForExit(adapter, 10000), 128 + SIGTERM);
+        EXPECT_TRUE(Gone(fake));
     }
-    ASSERT_GT(parent, 0);
-    EXPECT_EQ(WaitForExit(parent, 10000), 0);
-    const pid_t adapter = WaitForPidFile(adapterPidFile);
-    const pid_t fake = WaitForPidFile(pidFile);
-    ASSERT_GT(adapter, 0);
-    ASSERT_GT(fake, 0);
-    EXPECT_EQ(WaitForExit(adapter, 10000), 128 + SIGTERM);
-    EXPECT_TRUE(Gone(fake));
+}
+
+TEST_F(AdapterWithFake, AnFfmpegWithoutLibx264IsExplained) {
+    ScopedEnv missing("FAKE_FFMPEG_NO_ENCODER", "libx264");
+    const std::vector<std::string> h264 = {"-y",      "-i",      "/in/a.avi",
+                                           "-vcodec", "libx264", "/out/a.flv"};
+    const Finished run = RunProgram(Adapter(h264));
+    EXPECT_EQ(run.status, 1);
+    const std::string tail =
+        "[fatal] Unknown encoder 'libx264'\n" + std::string(ffmpeg_adapter::kNoH264Message) + "\n";
+    ASSERT_GE(run.output.size(), tail.size()) << run.output;
+    EXPECT_EQ(run.output.substr(run.output.size() - tail.size()), tail);
+
+    // Other encoders missing, or the name alone in a path, get no such line.
+    for (const std::string& other : {std::string("mpeg4"), std::string("/in/libx264.avi")}) {
+        SCOPED_TRACE(other);
+        ScopedEnv otherMissing("FAKE_FFMPEG_NO_ENCODER", other);
+        const Finished failed = RunProgram(
+            Adapter({"-y", "-i", "/in/libx264.avi", "-vcodec", "mpeg4", "/out/libx264.flv"}));
+        EXPECT_EQ(failed.status, 1);
+        EXPECT_EQ(failed.output.find("vantrel:"), std::string::npos) << failed.output;
+    }
 }
 
 // Finding FFmpeg without VANTREL_FFMPEG.
@@ -227,7 +269,8 @@ TEST_F(AdapterOnPath, FindsFfmpegOnPath) {
     Link(kFake);
     const Finished run = RunProgram(Adapter({"-i", "x"}));
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.output.rfind("arg[1]=-nostdin\narg[2]=-i\narg[3]=x\n", 0), 0u) << run.output;
+    EXPECT_EQ(run.output.rfind(std::string(kFirstArgs) + "arg[4]=-i\narg[5]=x\n", 0), 0u)
+        << run.output;
 }
 
 TEST_F(AdapterOnPath, NeverRunsItselfAsFfmpeg) {

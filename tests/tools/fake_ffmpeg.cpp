@@ -2,6 +2,10 @@
 // standard output and a progress line to standard error, then behaves as the environment says:
 //   FAKE_FFMPEG_PIDFILE  write our pid to this file (complete once it exists)
 //   FAKE_FFMPEG_SPLIT    print a progress line in three writes that split "KiB"
+//   FAKE_FFMPEG_NO_ENCODER  act out an FFmpeg without this encoder: when an argument names it,
+//                        say so as FFmpeg does (in two writes) and exit 1
+//   FAKE_FFMPEG_IGNORE_TERM  ignore SIGTERM, SIGINT and SIGHUP, as FFmpeg blocked opening a
+//                        FIFO does
 //   FAKE_FFMPEG_SLEEP    sleep this many seconds (SIGTERM ends us as usual)
 //   FAKE_FFMPEG_SIGNAL   die of this signal
 //   FAKE_FFMPEG_EXIT     exit with this status (default 0)
@@ -32,6 +36,9 @@ int EnvInt(const char* name, int otherwise) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (EnvInt("FAKE_FFMPEG_IGNORE_TERM", 0) != 0) {
+        for (int signal : {SIGTERM, SIGINT, SIGHUP}) ::signal(signal, SIG_IGN);
+    }
     std::string args;
     for (int i = 1; i < argc; ++i) args += "arg[" + std::to_string(i) + "]=" + argv[i] + "\n";
     Write(STDOUT_FILENO, args);
@@ -43,6 +50,16 @@ int main(int argc, char** argv) {
             std::fprintf(out, "%d\n", static_cast<int>(::getpid()));
             std::fclose(out);
             std::rename(partial.c_str(), pidFile);
+        }
+    }
+    if (const char* missing = std::getenv("FAKE_FFMPEG_NO_ENCODER")) {
+        for (int i = 1; i < argc; ++i) {
+            if (std::string(argv[i]) == missing) {
+                Write(STDERR_FILENO, "[fatal] Unknown encoder '");
+                ::usleep(10000);
+                Write(STDERR_FILENO, std::string(missing) + "'\n");
+                return 1;
+            }
         }
     }
     if (EnvInt("FAKE_FFMPEG_SPLIT", 0) != 0) {

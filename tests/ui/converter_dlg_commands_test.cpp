@@ -143,14 +143,17 @@ TEST_F(ConverterDlgCommandsTest, OpenShowsTheOutputFolderInTheShell) {
 }
 
 TEST_F(ConverterDlgCommandsTest, ChoosingAProfileStoresItForTheNextStart) {
-    dlg_->m_comboFormat->setFocus();
-    dlg_->m_comboFormat->setCurrentIndex(2);
-    QTest::keyClick(dlg_->m_comboFormat, Qt::Key_Down);
-    EXPECT_EQ(dlg_->m_comboFormat->currentIndex(), 3);
-    EXPECT_EQ(settings::ReadText(settings::kFormat, ""), "3");
+    for (int chosen : {3, 8}) {
+        SCOPED_TRACE(chosen);
+        dlg_->m_comboFormat->setFocus();
+        dlg_->m_comboFormat->setCurrentIndex(chosen - 1);
+        QTest::keyClick(dlg_->m_comboFormat, Qt::Key_Down);
+        EXPECT_EQ(dlg_->m_comboFormat->currentIndex(), chosen);
+        EXPECT_EQ(settings::ReadText(settings::kFormat, ""), std::to_string(chosen));
 
-    CConverterDlg next(nullptr, &services_);
-    EXPECT_EQ(next.m_comboFormat->currentIndex(), 3);
+        CConverterDlg next(nullptr, &services_);
+        EXPECT_EQ(next.m_comboFormat->currentIndex(), chosen);
+    }
 }
 
 TEST_F(ConverterDlgCommandsTest, ProfileSetByTheProgramIsNotStored) {

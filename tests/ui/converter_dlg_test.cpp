@@ -70,14 +70,14 @@ TEST_F(ConverterDlgTest, WindowHasFixedSizeMinimiseBoxAndNoMaximiseBox) {
     EXPECT_FALSE(Dlg().windowIcon().isNull());
 }
 
-TEST_F(ConverterDlgTest, ProfileListHoldsTheSevenProfilesInOrder) {
+TEST_F(ConverterDlgTest, ProfileListHoldsTheNineProfilesInOrder) {
     QComboBox* list = Dlg().m_comboFormat;
-    ASSERT_EQ(list->count(), 7);
+    ASSERT_EQ(list->count(), 9);
     EXPECT_EQ(list->itemText(0), QStringLiteral("Custom Settings"));
     EXPECT_EQ(list->itemText(1), QStringLiteral("240x160,15fps,256kbps.mp3,stereo,11025hz"));
-    EXPECT_EQ(list->itemText(6), QStringLiteral("480x320,25fps,512kbps,mp3,mono,44100hz"));
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(list->itemText(i), QString::fromLatin1(engine::kProfileNames[i]));
+    EXPECT_EQ(list->itemText(8), QStringLiteral("1280x720,30fps,2500kbps,h264,aac,stereo,44100hz"));
+    for (int i = 0; i < list->count(); ++i) {
+        EXPECT_EQ(list->itemText(i), QString::fromLatin1(engine::kProfiles[i].entry));
     }
 }
 
@@ -86,11 +86,11 @@ TEST_F(ConverterDlgTest, ProfileSelectionFollowsStoredFormat) {
 }
 
 TEST_F(ConverterDlgTest, LastProfileIsSelectable) {
-    EXPECT_EQ(FormatSelectionWith("[Settings]\nFormat=6\n"), 6);
+    EXPECT_EQ(FormatSelectionWith("[Settings]\nFormat=8\n"), 8);
 }
 
 TEST_F(ConverterDlgTest, FormatOutsideTheListLeavesNoSelection) {
-    EXPECT_EQ(FormatSelectionWith("[Settings]\nFormat=7\n"), -1);
+    EXPECT_EQ(FormatSelectionWith("[Settings]\nFormat=9\n"), -1);
 }
 
 TEST_F(ConverterDlgTest, NegativeFormatLeavesNoSelection) {

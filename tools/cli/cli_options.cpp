@@ -1,14 +1,37 @@
 #include "cli_options.h"
 
-#include <cstdlib>
+#include "engine/profiles.h"
 
 namespace cli {
 namespace {
 
+std::string LastProfile() {
+    return std::to_string(engine::kProfileCount - 1);
+}
+
+// A profile index written in decimal digits alone, within the profile list.
 std::optional<int> ParseProfile(const std::string& text) {
-    if (text.size() != 1 || text[0] < '0' || text[0] > '6')
+    if (text.empty() || text.size() > 3)
         return std::nullopt;
-    return text[0] - '0';
+    int index = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        index = index * 10 + (c - '0');
+    }
+    if (index >= engine::kProfileCount)
+        return std::nullopt;
+    return index;
+}
+
+// "                  N  entry" for each profile, as the window's list shows them.
+std::string ProfileList() {
+    std::string list;
+    for (int i = 0; i < engine::kProfileCount; ++i) {
+        list += "                  " + std::to_string(i) + "  " + engine::kProfiles[i].entry;
+        list += i == engine::kCustomProfile ? " (from vantrel.ini)\n" : "\n";
+    }
+    return list;
 }
 
 }  // namespace
@@ -17,10 +40,10 @@ std::string UsageText() {
     return "usage: vantrel-cli [--profile N] [--out DIR] [--overwrite] [--dry-run | --probe] "
            "FILE...\n"
            "\n"
-           "Converts video files to FLV (MP3 audio) with the encoder beside Vantrel.\n"
+           "Converts video files to FLV with the encoder beside Vantrel.\n"
            "\n"
-           "  --profile N   output profile: 0 Custom Settings (from vantrel.ini), 1 to 6 the\n"
-           "                fixed profiles; default: the profile last chosen in Vantrel\n"
+           "  --profile N   output profile, 0 to " +
+           LastProfile() + "; default: the profile last chosen in Vantrel\n" + ProfileList() +
            "  --out DIR     output folder; default: Vantrel's output folder\n"
            "  --overwrite   convert even when the target file exists\n"
            "  --dry-run     print each encoder command line; run nothing, write nothing\n"
@@ -72,10 +95,11 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         } else if (name == "--profile") {
             const auto text = takeValue();
             if (!text)
-                return fail("--profile needs a number from 0 to 6");
+                return fail("--profile needs a number from 0 to " + LastProfile());
             options.profile = ParseProfile(*text);
             if (!options.profile)
-                return fail("--profile takes a number from 0 to 6, not '" + *text + "'");
+                return fail("--profile takes a number from 0 to " + LastProfile() + ", not '" +
+                            *text + "'");
         } else if (name == "--out") {
             const auto text = takeValue();
             if (!text || text->empty())

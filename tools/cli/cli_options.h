@@ -11,7 +11,7 @@ enum class Mode { Convert, DryRun, Probe, Help, Version };
 
 struct Options {
     Mode mode = Mode::Convert;
-    std::optional<int> profile;      // --profile N, 0 (custom) to 6
+    std::optional<int> profile;      // --profile N, an index of engine::kProfiles
     std::optional<std::string> out;  // --out DIR
     bool overwrite = false;
     std::vector<std::string> files;

@@ -17,7 +17,7 @@
 
 namespace {
 
-// When the program that started us dies, we get SIGTERM and pass it on to FFmpeg.
+// When the program that started us dies, we get SIGTERM and stop FFmpeg as for any stop signal.
 void EndWithParent() {
 #ifdef __linux__
     const pid_t parent = ::getppid();

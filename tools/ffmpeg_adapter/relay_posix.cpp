@@ -1,4 +1,5 @@
-// FFmpeg as a child process: one pipe for its output, signals passed on, its status returned.
+// FFmpeg as a child process: one pipe for its output, stop signals passed on with a grace
+// period, its status returned.
 #include "tools/ffmpeg_adapter/relay_posix.h"
 
 #include <fcntl.h>
@@ -10,30 +11,63 @@
 #include <sys/prctl.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "tools/ffmpeg_adapter/kib_rewriter.h"
+#include "tools/ffmpeg_adapter/missing_encoder.h"
 
 namespace ffmpeg_adapter {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
 // How long a possible "KiB" may wait for its last letters before it is sent as it is.
-constexpr int kHoldMs = 50;
+constexpr milliseconds kHold{50};
+// How long FFmpeg may take to end once it has been asked to stop, before it is killed: time to
+// close its output file, not to finish the job.
+constexpr milliseconds kGrace = std::chrono::seconds(3);
+// How long a killed FFmpeg may take to be gone before we leave without it.
+constexpr milliseconds kReap = std::chrono::seconds(1);
 
-constexpr int kForwardedSignals[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-// The running FFmpeg, for the signal handler; 0 when there is none.
+// Shared with the signal handlers. g_child is the running FFmpeg (0 when there is none),
+// g_stopSignal the first stop signal received (0 before). g_wakeWrite, the write end of a pipe
+// that the main loop polls, is set before any handler is installed and never changes after.
 std::atomic<pid_t> g_child{0};
+std::atomic<int> g_stopSignal{0};
+int g_wakeWrite = -1;
 static_assert(std::atomic<pid_t>::is_always_lock_free, "used from a signal handler");
+static_assert(std::atomic<int>::is_always_lock_free, "used from a signal handler");
 
-extern "C" void ForwardSignal(int signal) {
+void WakeMainLoop() {
+    const char byte = 0;
+    (void)!::write(g_wakeWrite, &byte, 1);  // a full pipe is awake already
+}
+
+// SIGTERM, SIGINT, SIGHUP: passed on to FFmpeg; the main loop starts the grace period.
+extern "C" void OnStopSignal(int signal) {
     const int savedErrno = errno;
+    int none = 0;
+    g_stopSignal.compare_exchange_strong(none, signal);
     const pid_t child = g_child.load();
     if (child > 0)
         ::kill(child, signal);
+    WakeMainLoop();
+    errno = savedErrno;
+}
+
+// SIGCHLD: the main loop looks whether FFmpeg has ended.
+extern "C" void OnChildEvent(int) {
+    const int savedErrno = errno;
+    WakeMainLoop();
     errno = savedErrno;
 }
 
@@ -64,51 +98,90 @@ int ExitCodeOf(int status) {
     return 1;
 }
 
-// Passes FFmpeg's output on until it closes it. When our reader has gone, the output is still
-// drained so that FFmpeg is never blocked on a full pipe.
-void Relay(int from) {
+// True once FFmpeg has exited. It stays unreaped, so that its pid cannot be reused while the
+// signal handler may still use it.
+bool HasExited(pid_t child) {
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == child;
+}
+
+int MillisecondsUntil(Clock::time_point when) {
+    const auto left = std::chrono::duration_cast<milliseconds>(when - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 60000));
+}
+
+// What became of FFmpeg.
+struct Ending {
+    bool exited = false;  // it exited and is still to be reaped
+    bool killed = false;  // it did not stop within the grace period and was sent SIGKILL
+};
+
+// Passes FFmpeg's output on until FFmpeg has closed it and exited. When our reader has gone,
+// the output is still drained so that FFmpeg is never blocked on a full pipe. Once a stop
+// signal has come, FFmpeg has kGrace to end before it is killed.
+Ending Relay(pid_t child, int from, int wake, MissingEncoderWatch& watch) {
     KibRewriter rewriter;
     bool readerThere = true;
     auto forward = [&](const std::string& bytes) {
         if (readerThere && !bytes.empty())
             readerThere = WriteAll(STDOUT_FILENO, bytes);
     };
+    bool outputOpen = true;
+    std::optional<Clock::time_point> flushAt;  // when held bytes go out as they are
+    std::optional<Clock::time_point> giveUpAt;
+    Ending ending;
     char buffer[4096];
     for (;;) {
-        if (rewriter.Holding()) {
-            pollfd ready{from, POLLIN, 0};
-            const int r = ::poll(&ready, 1, kHoldMs);
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r == 0) {
-                forward(rewriter.Flush());
-                continue;
+        if (!outputOpen && HasExited(child)) {
+            ending.exited = true;
+            return ending;
+        }
+        if (!giveUpAt && g_stopSignal.load() != 0)
+            giveUpAt = Clock::now() + kGrace;
+        if (giveUpAt && Clock::now() >= *giveUpAt) {
+            if (ending.killed)
+                return ending;  // not gone even so: leave without it
+            ::kill(child, SIGKILL);
+            ending.killed = true;
+            giveUpAt = Clock::now() + kReap;
+        }
+        if (flushAt && Clock::now() >= *flushAt) {
+            forward(rewriter.Flush());
+            flushAt.reset();
+        }
+
+        int timeout = -1;
+        for (const auto& when : {flushAt, giveUpAt})
+            if (when)
+                timeout = timeout < 0 ? MillisecondsUntil(*when)
+                                      : std::min(timeout, MillisecondsUntil(*when));
+        pollfd ready[2] = {{wake, POLLIN, 0}, {outputOpen ? from : -1, POLLIN, 0}};
+        if (::poll(ready, 2, timeout) <= 0)
+            continue;  // a timeout or a signal: looked at above
+        if (ready[0].revents != 0) {
+            while (::read(wake, buffer, sizeof buffer) > 0) {
             }
         }
-        const ssize_t n = ::read(from, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
+        if (ready[1].revents == 0)
             continue;
-        if (n <= 0)
-            break;
-        forward(rewriter.Feed(std::string_view(buffer, static_cast<std::size_t>(n))));
+        const ssize_t n = ::read(from, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0) {
+            outputOpen = false;
+            forward(rewriter.Flush());
+            flushAt.reset();
+            continue;
+        }
+        const std::string_view piece(buffer, static_cast<std::size_t>(n));
+        watch.Feed(piece);
+        forward(rewriter.Feed(piece));
+        if (!rewriter.Holding())
+            flushAt.reset();
+        else if (!flushAt)
+            flushAt = Clock::now() + kHold;
     }
-    forward(rewriter.Flush());
-}
-
-// Waits for FFmpeg to exit, leaving it unreaped so that its pid cannot be reused while the
-// signal handler may still use it; then stops forwarding and reaps it.
-int WaitAndReap(pid_t child) {
-    siginfo_t info{};
-    while (::waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT) != 0 &&
-           errno == EINTR) {
-    }
-    g_child.store(0);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR)
-            return 1;
-    }
-    return ExitCodeOf(status);
 }
 
 }  // namespace
@@ -121,33 +194,40 @@ int RunAndRelay(const std::string& program, const std::vector<std::string>& args
     const std::string execFailed = "vantrel: cannot run " + program + "\n";
 
     int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+    int wakeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0 || ::pipe2(wakeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
         Report(std::string("vantrel: cannot create a pipe for FFmpeg: ") + std::strerror(errno));
         return 1;
     }
+    g_wakeWrite = wakeFds[1];
 
     // Signals that arrive before FFmpeg's pid is known stay pending until it is.
-    sigset_t forwarded;
+    sigset_t handled;
     sigset_t previous;
-    sigemptyset(&forwarded);
-    for (int signal : kForwardedSignals) sigaddset(&forwarded, signal);
-    ::sigprocmask(SIG_BLOCK, &forwarded, &previous);
+    sigemptyset(&handled);
+    for (int signal : kStopSignals) sigaddset(&handled, signal);
+    sigaddset(&handled, SIGCHLD);
+    ::sigprocmask(SIG_BLOCK, &handled, &previous);
     struct sigaction action {};
-    action.sa_handler = ForwardSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (int signal : kForwardedSignals) ::sigaction(signal, &action, nullptr);
+    action.sa_handler = OnStopSignal;
+    for (int signal : kStopSignals) ::sigaction(signal, &action, nullptr);
+    action.sa_handler = OnChildEvent;
+    ::sigaction(SIGCHLD, &action, nullptr);
     // A reader that goes away must not kill us before FFmpeg has been reaped.
     ::signal(SIGPIPE, SIG_IGN);
 
     const pid_t adapter = ::getpid();
     const pid_t child = ::fork();
     if (child == 0) {
-        // Only async-signal-safe calls from here to exec.
+        // Only async-signal-safe calls from here to exec. Should we die without stopping
+        // FFmpeg ourselves (SIGKILL, a crash), nobody would be left to time its end: it is
+        // killed at once.
 #ifdef __linux__
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != adapter)
-            ::_exit(128 + SIGTERM);
+            ::_exit(128 + SIGKILL);
 #endif
         ::dup2(pipeFds[1], STDOUT_FILENO);
         ::dup2(pipeFds[1], STDERR_FILENO);
@@ -168,9 +248,22 @@ int RunAndRelay(const std::string& program, const std::vector<std::string>& args
     g_child.store(child);
     ::sigprocmask(SIG_SETMASK, &previous, nullptr);
 
-    Relay(pipeFds[0]);
+    MissingEncoderWatch watch;
+    const Ending ending = Relay(child, pipeFds[0], wakeFds[0], watch);
     ::close(pipeFds[0]);
-    return WaitAndReap(child);
+    g_child.store(0);  // from here on the handlers leave FFmpeg alone
+    int code = 128 + g_stopSignal.load();
+    if (ending.exited) {
+        int status = 0;
+        pid_t reaped;
+        while ((reaped = ::waitpid(child, &status, 0)) < 0 && errno == EINTR) {
+        }
+        if (!ending.killed)
+            code = reaped == child ? ExitCodeOf(status) : 1;
+    }
+    if (code != 0 && watch.Seen())
+        Report(kNoH264Message);
+    return code;
 }
 
 }  // namespace ffmpeg_adapter
