@@ -140,6 +140,13 @@ void CConverterDlg::OnBatchEnded(const engine::BatchSummary& summary) {
     m_batch.reset();
     if (m_batchRunning) {
         RestoreAfterBatch();
+        // Someone who turned to other work learns that the batch has ended.
+        if (!m_quitting && !isActiveWindow()) {
+            QString text = QStringLiteral("%1 completed").arg(summary.complete);
+            const int failed = summary.failed + summary.skipped;
+            text += failed > 0 ? QStringLiteral(", %1 failed.").arg(failed) : QStringLiteral(".");
+            services_.Notify(QStringLiteral("Conversion finished"), text);
+        }
         if (!m_quitting)
             TellFailures(summary);
         if (!summary.wasStopped && !m_quitting)

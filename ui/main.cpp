@@ -1,10 +1,13 @@
 // Vantrel: a batch video converter.
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <cstdio>
 
 #include "ui/app_arguments.h"
 #include "ui/converter_app.h"
 #include "ui/product.h"
+#include "ui/single_instance.h"
 
 int main(int argc, char* argv[]) {
     // --help and --version answer before QApplication, which needs a display.
@@ -24,7 +27,16 @@ int main(int argc, char* argv[]) {
                      ui::AppUsageText().c_str());
         return 2;
     }
+    // The files as absolute paths, for a window that may run in another folder.
+    QStringList files;
+    for (const std::string& file : arguments.files)
+        files << QFileInfo(QFile::decodeName(QByteArray::fromStdString(file))).absoluteFilePath();
+    ui::SingleInstance instance;
+    if (instance.Claim(files) == ui::SingleInstance::Role::HandedOver)
+        return 0;
+
     CConverterApp theApp;
+    theApp.SetIncoming(files, &instance);
     theApp.InitInstance();
     return 0;
 }

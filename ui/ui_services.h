@@ -48,6 +48,10 @@ public:
     // Where folders and web addresses are opened.
     virtual platform::Shell& Shell() = 0;
 
+    // A desktop notification through the session's notification service; nothing happens
+    // when there is none (no session bus, say).
+    virtual void Notify(const QString& summary, const QString& body);
+
     // The folder against which the encoder tool's relative path "DLL/ffmpeg" is resolved:
     // by default the folder of the running program.
     virtual std::string ToolFolder();

@@ -68,6 +68,10 @@ public:
         told.push_back({caption, text, icon});
     }
     platform::Shell& Shell() override { return shell; }
+    std::vector<std::pair<QString, QString>> notified;  // (summary, body) of every notification
+    void Notify(const QString& summary, const QString& body) override {
+        notified.emplace_back(summary, body);
+    }
 
     // Where DLL/ffmpeg is looked for: by default a folder that does not exist, so that no
     // test runs a tool it did not put there.

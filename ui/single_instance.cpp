@@ -1,0 +1,97 @@
+#include "ui/single_instance.h"
+
+#include <unistd.h>
+
+#include <QDataStream>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+
+namespace ui {
+namespace {
+
+constexpr int kTimeoutMs = 3000;
+// Sent back once the files are taken, so that the other vantrel exits only then.
+constexpr char kTaken = 'k';
+
+QString DefaultFolder() {
+    QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (base.isEmpty() || !QDir(base).exists())
+        base = QDir::tempPath() + QStringLiteral("/vantrel-") + QString::number(::getuid());
+    return base + QStringLiteral("/vantrel");
+}
+
+bool HandOver(const QString& socketPath, const QStringList& files) {
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(kTimeoutMs))
+        return false;
+    QByteArray message;
+    QDataStream out(&message, QIODevice::WriteOnly);
+    out << files;
+    socket.write(message);
+    if (!socket.waitForBytesWritten(kTimeoutMs))
+        return false;
+    while (socket.bytesAvailable() == 0) {
+        if (!socket.waitForReadyRead(kTimeoutMs))
+            return false;
+    }
+    char answer = 0;
+    return socket.getChar(&answer) && answer == kTaken;
+}
+
+}  // namespace
+
+SingleInstance::SingleInstance(QString folder, QObject* parent)
+    : QObject(parent), socketPath_(), lockPath_() {
+    if (folder.isEmpty())
+        folder = DefaultFolder();
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    socketPath_ = folder + QStringLiteral("/instance");
+    lockPath_ = folder + QStringLiteral("/instance.lock");
+}
+
+SingleInstance::~SingleInstance() = default;
+
+SingleInstance::Role SingleInstance::Claim(const QStringList& files) {
+    // Two vantrels starting at once must not both become the window: whoever holds the lock
+    // decides. A lock left by a crashed process is recognised and taken over.
+    QLockFile lock(lockPath_);
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(kTimeoutMs))
+        return HandOver(socketPath_, files) ? Role::HandedOver : Role::Primary;
+    if (HandOver(socketPath_, files))
+        return Role::HandedOver;
+
+    // Nobody answers: the socket, if any, is a crashed window's.
+    QLocalServer::removeServer(socketPath_);
+    server_ = std::make_unique<QLocalServer>();
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    if (server_->listen(socketPath_))
+        connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::Serve);
+    else
+        server_.reset();
+    return Role::Primary;
+}
+
+void SingleInstance::Serve() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            QDataStream in(socket);
+            in.startTransaction();
+            QStringList files;
+            in >> files;
+            if (!in.commitTransaction())
+                return;  // the rest is still on its way
+            socket->putChar(kTaken);
+            socket->flush();
+            emit filesReceived(files);
+        });
+    }
+}
+
+}  // namespace ui

@@ -1,0 +1,48 @@
+// One window per user session. The first vantrel listens on a local socket in the session's
+// runtime folder; a later one hands its files to it (or, without files, asks it to come to
+// the front) and exits. A socket left behind by a window that crashed is taken over.
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+namespace ui {
+
+class SingleInstance : public QObject {
+    Q_OBJECT
+
+public:
+    // `folder`: where the socket lives; by default $XDG_RUNTIME_DIR (else the temporary
+    // folder), in a folder of its own.
+    explicit SingleInstance(QString folder = QString(), QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    enum class Role {
+        Primary,    // this process runs the window and now listens
+        HandedOver  // a running window took the files
+    };
+
+    // Hands `files` (absolute paths) to a running window if there is one, else starts
+    // listening. Primary also when the socket cannot be set up at all: a window that cannot
+    // be reached is better than none.
+    Role Claim(const QStringList& files);
+
+    QString SocketPath() const { return socketPath_; }
+
+signals:
+    // Another vantrel handed these files over (possibly none: it only wants the window shown).
+    void filesReceived(const QStringList& files);
+
+private:
+    void Serve();
+
+    QString socketPath_;
+    QString lockPath_;
+    std::unique_ptr<QLocalServer> server_;
+};
+
+}  // namespace ui
