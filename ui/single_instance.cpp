@@ -89,7 +89,11 @@ void SingleInstance::Serve() {
                 return;  // the rest is still on its way
             socket->putChar(kTaken);
             socket->flush();
-            emit filesReceived(files);
+            // Handed on from the event loop, not from inside the socket's own signal: what the
+            // window does with the files may run a nested loop, in which the socket, its
+            // sender gone, is deleted.
+            QMetaObject::invokeMethod(
+                this, [this, files] { emit filesReceived(files); }, Qt::QueuedConnection);
         });
     }
 }
