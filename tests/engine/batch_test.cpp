@@ -34,6 +34,19 @@ struct BatchTest : ::testing::Test {
     std::atomic<bool> stop{false};
 
     void Run(const std::vector<std::string>& sources) { RunBatch(sources, options, events, stop); }
+
+    // Presses Stop from another thread after `delay`, as the window's Stop button would.
+    void StopLater(std::chrono::milliseconds delay) {
+        stopper = std::thread([this, delay] {
+            std::this_thread::sleep_for(delay);
+            stop = true;
+        });
+    }
+    ~BatchTest() override {
+        if (stopper.joinable())
+            stopper.join();
+    }
+    std::thread stopper;
 };
 
 }  // namespace
@@ -215,10 +228,7 @@ TEST_F(BatchTest, StopEndsTheRunningJobRemovesItsPartAndKeepsTheEarlierTarget) {
     WriteFile(folders.Out("long.flv"), "earlier result");
     events.onStarted = [&](int job) {
         if (job == 0)
-            std::thread([this] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                stop = true;
-            }).detach();
+            StopLater(std::chrono::milliseconds(300));
     };
     Run({folders.Source("long.avi", "write-output 5000\nhang\n"), folders.Source("next.avi")});
 
@@ -247,10 +257,7 @@ TEST_F(BatchTest, RunsAtMostNAtOnceAndStopEndsThemAll) {
         sources.push_back(folders.Source(name, script));
     events.onStarted = [&](int) {
         if (events.running == 3)
-            std::thread([this] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(300));
-                stop = true;
-            }).detach();
+            StopLater(std::chrono::milliseconds(300));
     };
 
     Run(sources);
