@@ -4,10 +4,13 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QtGlobal>
+#include <algorithm>
 
 #include "controls/icon_button.h"
 #include "engine/command_line.h"
@@ -95,6 +98,10 @@ void CConverterDlg::OnInitDialog() {
         m_listJobs->setColumnWidth(c, ui::kJobColumns[c].width);
         m_listJobs->headerItem()->setTextAlignment(c, Qt::AlignLeft | Qt::AlignVCenter);
     }
+    // Name takes whatever width the window gives the list; Status is wide enough for its
+    // longest word in the list's font.
+    m_listJobs->header()->setSectionResizeMode(ui::kColumnName, QHeaderView::Stretch);
+    m_listJobs->setColumnWidth(ui::kColumnStatus, StatusColumnWidth());
 
     m_btnQuit->setFocus();
 }
@@ -109,6 +116,16 @@ void CConverterDlg::SetUpButtons() {
         button->SetLinkUrl(product::kWebSiteUrl);
     }
     for (CIconButton* button : findChildren<CIconButton*>()) button->SetShell(&services_.Shell());
+}
+
+int CConverterDlg::StatusColumnWidth() const {
+    // The list's cells keep a margin on each side (the selected row's own drawing indents its
+    // texts by 6 pixels).
+    const int margin =
+        std::max(6, style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_listJobs) + 1);
+    const int converting =
+        m_listJobs->fontMetrics().horizontalAdvance(QStringLiteral("Converting")) + 2 * margin;
+    return std::max(ui::kJobColumns[ui::kColumnStatus].width, converting);
 }
 
 CIconButton* CConverterDlg::Button(int id) const {

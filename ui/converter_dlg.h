@@ -120,6 +120,7 @@ private:
     void OnInitDialog();
     void SetUpButtons();
     CIconButton* Button(int id) const;
+    int StatusColumnWidth() const;
 
     // Inserts and probes one row; why the encoder could not run, or "".
     std::string AddFile(const QString& path, int row);
