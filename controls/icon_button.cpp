@@ -15,6 +15,8 @@
 
 #include <cstring>
 
+#include "controls/accessible.h"
+#include "controls/focus_frame.h"
 #include "controls/image_layout.h"
 #include "controls/shade.h"
 #include "controls/tooltip_text.h"
@@ -24,6 +26,8 @@ namespace {
 
 constexpr int kColorCount = 6;
 constexpr std::size_t kUrlCapacity = 260;  // bytes, with the terminating zero
+// The focus frame lies inside the one-pixel border, with a pixel between them.
+constexpr int kFocusFrameInset = 2;
 
 // The longest prefix of `text` of at most `limit` bytes that does not end inside a UTF-8
 // character, so a cut address never carries half a character.
@@ -78,6 +82,7 @@ QSize LogicalSize(const QPixmap& pixmap) {
 
 CIconButton::CIconButton(QWidget* parent)
     : QPushButton(parent), m_shell(&platform::DesktopShell()) {
+    controls::InstallAccessibleFactory();
     m_systemPalette = QApplication::palette(this);
     ResetColors(false);
     // The button's own click handling comes first: connected here, before any dialog can
@@ -368,6 +373,11 @@ void CIconButton::DrawItem(QPainter& painter, const QRect& item) {
         DrawBitmapImage(painter, hasCaption, item, captionRect, m_bPressed, m_bDisabled);
     if (hasCaption)
         DrawCaptionText(painter, caption, item, captionRect, m_bPressed, m_bDisabled);
+    if (controls::ShowsFocusFrame(*this)) {
+        const int inset = kFocusFrameInset;
+        controls::DrawFocusFrame(painter, item.adjusted(inset, inset, -inset, -inset),
+                                 QColor(CaptionColor()));
+    }
 }
 
 int CIconButton::DrawBackground(QPainter& painter, const QRect& rect) {
@@ -447,12 +457,15 @@ int CIconButton::DrawCaptionText(QPainter& painter, const QString& text, const Q
         painter.drawText(line, flags, text);
         return 0;
     }
-    QRgb color = m_crColors[ColorForegroundOut];
-    if (m_bMouseOver || m_bPressed)
-        color = m_crColors[ColorForegroundIn];
-    else if (m_bFocused)
-        color = m_crColors[ColorForegroundFocus];
-    painter.setPen(QColor(color));
+    painter.setPen(QColor(CaptionColor()));
     painter.drawText(line, flags, text);
     return 0;
+}
+
+QRgb CIconButton::CaptionColor() const {
+    if (m_bMouseOver || m_bPressed)
+        return m_crColors[ColorForegroundIn];
+    if (m_bFocused)
+        return m_crColors[ColorForegroundFocus];
+    return m_crColors[ColorForegroundOut];
 }
