@@ -13,6 +13,7 @@
 
 #include "controls/icon_button.h"
 #include "engine/command_line.h"
+#include "ui/accessible_names.h"
 #include "ui/converter_dlg.h"
 #include "ui/dialog_template.h"
 #include "ui/job_columns.h"
@@ -56,11 +57,13 @@ void CConverterDlg::BuildFromTemplate() {
     const ui::DialogTemplate dlg(this, 8, 341, 259, ui::DialogFrame::Main);
 
     // Frames and labels first: they lie under the controls and take no focus.
-    dlg.PlaceGroupBox(new QGroupBox(this), kCommandFrame, kWidenAtTop);
-    dlg.PlaceGroupBox(new QGroupBox(this), kLowerFrame, kWidenAtBottom);
-    NewLabel(this, "Output Formats:", dlg, {22, 204, 61, 8});
-    NewLabel(this, "Output directory:", dlg, {14, 223, 69, 8});
-    NewLabel(this, "Progress:", dlg, {46, 241, 37, 8});
+    auto* commandFrame = new QGroupBox(this);
+    dlg.PlaceGroupBox(commandFrame, kCommandFrame, kWidenAtTop);
+    auto* lowerFrame = new QGroupBox(this);
+    dlg.PlaceGroupBox(lowerFrame, kLowerFrame, kWidenAtBottom);
+    QLabel* formatLabel = NewLabel(this, "Output Formats:", dlg, {22, 204, 61, 8});
+    QLabel* folderLabel = NewLabel(this, "Output directory:", dlg, {14, 223, 69, 8});
+    QLabel* progressLabel = NewLabel(this, "Progress:", dlg, {46, 241, 37, 8});
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("1009"));
     m_progress->setRange(0, 100);
@@ -109,4 +112,12 @@ void CConverterDlg::BuildFromTemplate() {
     m_btnSettingsTop = NewButton(this, 1024, "Settings", dlg, {8, 1, 56, 12});
     m_btnLink = NewButton(this, 1016, product::kWebSiteUrl, dlg, {103, 1, 121, 12});
 
+    // For screen readers: the lists, the field and the bar by their labels; the job list and
+    // the two frames have no caption on screen. The buttons read their captions by themselves.
+    ui::NameAfterLabel(*formatLabel, *m_comboFormat);
+    ui::NameAfterLabel(*folderLabel, *m_editOutPath);
+    ui::NameAfterLabel(*progressLabel, *m_progress);
+    m_listJobs->setAccessibleName(QStringLiteral("Jobs"));
+    commandFrame->setAccessibleName(QStringLiteral("Commands"));
+    lowerFrame->setAccessibleName(QStringLiteral("Output"));
 }

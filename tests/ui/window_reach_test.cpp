@@ -1,6 +1,8 @@
-// Reaching the windows: the main window growing with its controls anchored.
+// Reaching the windows: what screen readers are told about every control, and the main window
+// growing with its controls anchored.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
@@ -16,12 +18,148 @@
 #include "fake_ui_services.h"
 #include "layout_checks.h"
 #include "support/settings_env.h"
+#include "ui/about_dlg.h"
 #include "ui/converter_dlg.h"
+#include "ui/product.h"
+#include "ui/settings_dlg.h"
 
 namespace {
 
 using testing_support::FakeUiServices;
 using testing_support::SettingsEnv;
+
+// What a screen reader says a control is called. Qt on Linux reads a drop-down list by the
+// label it is labelled by (its own name is the entry shown).
+QString SpokenName(QAccessibleInterface* control) {
+    if (control->role() == QAccessible::ComboBox) {
+        const auto labels = control->relations(QAccessible::Label);
+        return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+    }
+    return control->text(QAccessible::Name);
+}
+
+QString RoleName(QAccessible::Role role) {
+    switch (role) {
+        case QAccessible::PushButton:
+            return "button";
+        case QAccessible::Link:
+            return "link";
+        case QAccessible::StaticText:
+            return "text";
+        case QAccessible::Graphic:
+            return "graphic";
+        case QAccessible::Grouping:
+            return "group";
+        case QAccessible::ComboBox:
+            return "list";
+        case QAccessible::EditableText:
+            return "field";
+        case QAccessible::ProgressBar:
+            return "progress";
+        case QAccessible::Tree:
+            return "tree";
+        default:
+            return QString::number(role);
+    }
+}
+
+struct WindowCase {
+    const char* window;
+    std::function<std::unique_ptr<QDialog>(FakeUiServices&)> make;
+    QString title;
+    // Every child of the window, as "role: name", in any order.
+    QStringList controls;
+};
+
+const QString kSite = QString::fromLatin1(product::kWebSiteUrl);
+
+const WindowCase kWindows[] = {
+    {"main window",
+     [](FakeUiServices& services) { return std::make_unique<CConverterDlg>(nullptr, &services); },
+     "Vantrel version 1.40",
+     {"button: Settings",
+      "link: Web Site",
+      "link: " + kSite,
+      "link: Help",
+      "button: About",
+      "group: Commands",
+      "button: Add",
+      "button: Remove",
+      "button: Clear",
+      "button: Convert",
+      "button: Stop",
+      "button: Quit",
+      "tree: Jobs",
+      "group: Output",
+      "text: Output Formats",
+      "list: Output Formats",
+      "button: Settings",
+      "text: Output directory",
+      "field: Output directory",
+      "button: Browse",
+      "button: Open",
+      "text: Progress",
+      "progress: Progress"}},
+    {"about box",
+     [](FakeUiServices& services) {
+         return std::make_unique<CAboutDlg>(nullptr, &services.Shell());
+     },
+     "Vantrel",
+     {"graphic: Vantrel", "text: Vantrel Version 1.40", "link: " + kSite,
+      "text: " + QString::fromLatin1(product::kNotice), "button: OK"}},
+    {"custom settings",
+     [](FakeUiServices& services) { return std::make_unique<CSettingsDlg>(nullptr, &services); },
+     "Settings",
+     {"group: Video",
+      "group: Audio",
+      "button: OK",
+      "button: Cancel",
+      "button: Default",
+      "text: Video resolution",
+      "list: Video resolution",
+      "text: Video frame rate",
+      "list: Video frame rate",
+      "text: Video encoder",
+      "list: Video encoder",
+      "text: Video bit rate",
+      "list: Video bit rate",
+      "text: Audio sample rate",
+      "list: Audio sample rate",
+      "text: Audio channel",
+      "list: Audio channel",
+      "text: Audio encoder",
+      "list: Audio encoder",
+      "text: Audio bit rate",
+      "list: Audio bit rate"}},
+};
+
+TEST(WindowReachTest, ScreenReadersHearEveryControlByNameAndRole) {
+    for (const WindowCase& c : kWindows) {
+        SettingsEnv env;
+        FakeUiServices services;
+        std::unique_ptr<QDialog> window = c.make(services);
+        window->show();
+        QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window.get());
+        ASSERT_NE(root, nullptr) << c.window;
+        EXPECT_EQ(root->role(), QAccessible::Dialog) << c.window;
+        EXPECT_EQ(root->text(QAccessible::Name), c.title) << c.window;
+
+        QStringList heard;
+        for (int i = 0; i < root->childCount(); ++i) {
+            QAccessibleInterface* control = root->child(i);
+            ASSERT_NE(control, nullptr) << c.window << " child " << i;
+            heard << RoleName(control->role()) + ": " + SpokenName(control);
+            // A link also tells where it leads.
+            if (control->role() == QAccessible::Link) {
+                EXPECT_EQ(control->text(QAccessible::Value), kSite) << c.window;
+            }
+        }
+        QStringList expected = c.controls;
+        heard.sort();
+        expected.sort();
+        EXPECT_EQ(heard, expected) << c.window;
+    }
+}
 
 // ---- The main window -----------------------------------------------------------------------
 
