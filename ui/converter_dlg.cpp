@@ -5,8 +5,10 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
+#include <QShortcut>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QtGlobal>
@@ -102,6 +104,14 @@ void CConverterDlg::OnInitDialog() {
     // longest word in the list's font.
     m_listJobs->header()->setSectionResizeMode(ui::kColumnName, QHeaderView::Stretch);
     m_listJobs->setColumnWidth(ui::kColumnStatus, StatusColumnWidth());
+
+    // Delete in the list removes the selected rows, as Remove does, when Remove can be used.
+    auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), m_listJobs);
+    deleteKey->setContext(Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, [this] {
+        if (m_btnRemove->isEnabled())
+            OnRemove();
+    });
 
     m_btnQuit->setFocus();
 }

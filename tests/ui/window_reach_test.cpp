@@ -1,5 +1,5 @@
-// Reaching the windows: what screen readers are told about every control, and the main window
-// growing with its controls anchored.
+// Reaching the windows: what screen readers are told about every control, the main window
+// growing with its controls anchored, and the Delete key in the job list.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -219,6 +219,34 @@ TEST_F(MainWindowTest, GrowingWindowGrowsTheListAndTheFolderFieldAndKeepsEdgesAn
     }
     EXPECT_TRUE(Dlg().isMaximized());
     EXPECT_GT(Dlg().width(), base.width());
+}
+
+TEST_F(MainWindowTest, DeleteKeyInTheJobListRemovesTheSelectedRowsWhenRemoveCan) {
+    const struct {
+        const char* what;
+        bool removeEnabled;  // off while a batch runs
+        bool focusOnList;
+        int rowsLeft;
+    } cases[] = {
+        {"idle, in the list", true, true, 2},
+        {"converting", false, true, 3},
+        {"focus elsewhere", true, false, 3},
+    };
+    for (const auto& c : cases) {
+        QTreeWidget* list = Dlg().m_listJobs;
+        list->clear();
+        for (const char* name : {"a.avi", "b.avi", "c.avi"})
+            new QTreeWidgetItem(list, QStringList{"", name, "", "", "Ready"});
+        list->topLevelItem(1)->setSelected(true);
+        Dlg().m_btnRemove->setEnabled(c.removeEnabled);
+        QWidget* target = c.focusOnList ? static_cast<QWidget*>(list) : Dlg().m_comboFormat;
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Delete);
+        EXPECT_EQ(list->topLevelItemCount(), c.rowsLeft) << c.what;
+        if (c.rowsLeft == 2) {
+            EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("c.avi")) << c.what;
+        }
+    }
 }
 
 }  // namespace
