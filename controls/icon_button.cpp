@@ -17,6 +17,7 @@
 
 #include "controls/accessible.h"
 #include "controls/focus_frame.h"
+#include "controls/hyperlink.h"
 #include "controls/image_layout.h"
 #include "controls/shade.h"
 #include "controls/tooltip_text.h"
@@ -252,9 +253,16 @@ bool CIconButton::IsMouseOver() const {
 
 void CIconButton::OnClicked() {
     setFocus(Qt::OtherFocusReason);
-    // Opening is fire-and-forget: a failure is not reported, as for every web-address button.
-    if (m_szUrl[0] != '\0')
-        m_shell->Open(m_szUrl);
+    if (m_szUrl[0] == '\0')
+        return;
+    // Above 32 is success; anything else means no desktop program could open the address.
+    const int result = m_shell->Open(m_szUrl);
+    if (result <= 32)
+        ReportOpenError(result);
+}
+
+void CIconButton::ReportOpenError(int code) {
+    CHyperLink::ShowOpenError(code, window());
 }
 
 void CIconButton::mouseMoveEvent(QMouseEvent* event) {

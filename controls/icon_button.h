@@ -103,6 +103,10 @@ protected:
     virtual int DrawCaptionText(QPainter& painter, const QString& text, const QRect& item,
                                 QRect& caption, bool pressed, bool disabled);
 
+    // How an address that could not be opened is reported (`code` is the shell's, 32 or
+    // less): a beep and the message box of CHyperLink, unless a subclass says otherwise.
+    virtual void ReportOpenError(int code);
+
     // Qt's virtuals, bridged to the handlers of the button.
     void paintEvent(QPaintEvent* event) override;
     bool event(QEvent* event) override;

@@ -24,6 +24,7 @@
 #include "ui/gui_caller.h"
 #include "ui/job_columns.h"
 #include "ui/main_buttons.h"
+#include "ui/open_failure.h"
 #include "ui/product.h"
 #include "ui/settings_dlg.h"
 #include "ui/ui_services.h"
@@ -184,7 +185,14 @@ void CConverterDlg::OnBrowse() {
 }
 
 void CConverterDlg::OnOpenFolder() {
-    services_.Shell().Open(QFile::encodeName(m_editOutPath->text()).toStdString());
+    const QString folder = m_editOutPath->text();
+    const int result = services_.Shell().Open(QFile::encodeName(folder).toStdString());
+    if (result > 32)
+        return;
+    services_.Tell(this, QStringLiteral("Error"),
+                   QStringLiteral("The output folder could not be opened:\n\n%1\n\n%2")
+                       .arg(folder, ui::OpenFailureText(result)),
+                   ui::MessageIcon::Exclamation);
 }
 
 void CConverterDlg::OnSelchangeFormat() {

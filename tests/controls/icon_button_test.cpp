@@ -263,6 +263,32 @@ TEST_F(IconButtonTest, ClickWithoutAddressOpensNothingAndTakesFocus) {
     EXPECT_TRUE(button->hasFocus());
 }
 
+// Records what CIconButton would report in its message box.
+class ReportingButton : public CIconButton {
+public:
+    using CIconButton::CIconButton;
+    std::vector<int> errors;
+
+protected:
+    void ReportOpenError(int code) override { errors.push_back(code); }
+};
+
+TEST_F(IconButtonTest, AddressThatCannotBeOpenedIsReportedWithTheShellsCode) {
+    auto* reporting = new ReportingButton(&window);
+    reporting->SetShell(&shell);
+    reporting->SetLinkUrl("https://example.org/vantrel");
+    for (const int result : {platform::kShellOk, platform::kShellNoAssociation,
+                             platform::kShellFileNotFound, platform::kShellOutOfResources}) {
+        shell.result = result;
+        reporting->errors.clear();
+        reporting->click();
+        const std::vector<int> expected =
+            result > 32 ? std::vector<int>() : std::vector<int>{result};
+        EXPECT_EQ(reporting->errors, expected) << result;
+    }
+    EXPECT_EQ(shell.opened.size(), 4u);
+}
+
 TEST_F(IconButtonTest, ScreenReadersHearTheCaptionAndAnAddressAsALink) {
     const struct {
         const char* caption;

@@ -1,5 +1,6 @@
 // Reaching the windows: what screen readers are told about every control, the main window
-// growing with its controls anchored, and the Delete key in the job list.
+// growing with its controls anchored, the Delete key in the job list, and the message when the
+// output folder cannot be opened.
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -246,6 +247,35 @@ TEST_F(MainWindowTest, DeleteKeyInTheJobListRemovesTheSelectedRowsWhenRemoveCan)
         if (c.rowsLeft == 2) {
             EXPECT_EQ(list->topLevelItem(1)->text(1), QStringLiteral("c.avi")) << c.what;
         }
+    }
+}
+
+TEST_F(MainWindowTest, OpenSaysWhyTheOutputFolderCouldNotBeOpened) {
+    const struct {
+        int shellResult;
+        const char* reason;  // "" when nothing is told
+    } cases[] = {
+        {platform::kShellOk, ""},
+        {platform::kShellNoAssociation, "No program of the desktop could open it"},
+        {platform::kShellFileNotFound, "The folder does not exist."},
+        {platform::kShellOutOfResources, "out\nof memory"},
+    };
+    Dlg().m_editOutPath->setText(QStringLiteral("/some/folder"));
+    for (const auto& c : cases) {
+        services_.told.clear();
+        services_.shell.result = c.shellResult;
+        QTest::mouseClick(Dlg().m_btnOpen, Qt::LeftButton);
+        if (*c.reason == '\0') {
+            EXPECT_TRUE(services_.told.empty()) << c.shellResult;
+            continue;
+        }
+        ASSERT_EQ(services_.told.size(), 1u) << c.shellResult;
+        EXPECT_EQ(services_.told[0].caption, QStringLiteral("Error"));
+        EXPECT_EQ(services_.told[0].icon, ui::MessageIcon::Exclamation);
+        EXPECT_TRUE(services_.told[0].text.startsWith(
+            QStringLiteral("The output folder could not be opened:\n\n/some/folder\n\n")));
+        EXPECT_TRUE(services_.told[0].text.contains(QString::fromLatin1(c.reason)))
+            << services_.told[0].text.toStdString();
     }
 }
 
