@@ -7,14 +7,20 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPalette>
 #include <QTextDocument>
+#include <algorithm>
 
+#include "controls/accessible.h"
+#include "controls/focus_frame.h"
 #include "controls/link_fit.h"
 #include "controls/link_launch.h"
 #include "platform/shell.h"
 
 namespace {
+
+constexpr int kFocusFrameRoom = 2;  // pixels
 
 // A tooltip that shows the target as it is, even when it looks like markup.
 QString PlainToolTip(const QString& text) {
@@ -29,8 +35,11 @@ CHyperLink::CHyperLink()
     : m_shell(&platform::DesktopShell()), m_fallback(&controls::SystemBrowserFallback()) {}
 
 CHyperLink::~CHyperLink() {
-    if (m_control)
+    if (m_control) {
         m_control->removeEventFilter(this);
+        if (QLabel* label = Label())
+            controls::SetLinkOfLabel(*label, nullptr);
+    }
 }
 
 QLabel* CHyperLink::Label() const {
@@ -48,8 +57,11 @@ void CHyperLink::SetBrowserFallback(controls::BrowserFallback* fallback) {
 void CHyperLink::SubclassDlgItem(QLabel* label) {
     if (label == nullptr || m_control == label)
         return;
-    if (m_control)
+    if (m_control) {
         m_control->removeEventFilter(this);
+        if (QLabel* previous = Label())
+            controls::SetLinkOfLabel(*previous, nullptr);
+    }
     m_control = label;
 
     // A label that shows a URL opens it; an empty label shows its target.
@@ -62,6 +74,9 @@ void CHyperLink::SubclassDlgItem(QLabel* label) {
     m_fontLink = label->font();
     m_fontLink.setUnderline((m_dwOptions & OptionUnderline) != 0);
     label->setFont(m_fontLink);
+    // Room around the text for the focus frame (and a glyph that overhangs its advance),
+    // which fitting keeps.
+    label->setMargin(std::max(label->margin(), kFocusFrameRoom));
     FitToText();
 
     if (!(m_dwOptions & OptionNoHandCursor))
@@ -69,7 +84,11 @@ void CHyperLink::SubclassDlgItem(QLabel* label) {
     label->setToolTip(PlainToolTip(m_strLink));
     label->setMouseTracking(true);
     label->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    // Reached with Tab; a click gives the focus only with OptionFocusOnClick.
+    if (label->focusPolicy() == Qt::NoFocus)
+        label->setFocusPolicy(Qt::TabFocus);
     label->installEventFilter(this);
+    controls::SetLinkOfLabel(*label, this);
     Refresh();
 }
 
@@ -150,6 +169,9 @@ bool CHyperLink::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::FocusOut:
             OnKillFocus();
             return false;
+        case QEvent::Paint:
+            OnPaint(event);
+            return true;
         default:
             return false;
     }
@@ -190,6 +212,16 @@ void CHyperLink::OnKillFocus() {
     m_bOverControl = false;
     m_bActive = false;
     Refresh();
+}
+
+void CHyperLink::OnPaint(QEvent* event) {
+    QLabel* label = Label();
+    // QObject::event is public: the label paints its text as it always does.
+    static_cast<QObject*>(label)->event(event);
+    if (!controls::ShowsFocusFrame(*label))
+        return;
+    QPainter painter(label);
+    controls::DrawFocusFrame(painter, label->rect(), QColor(CtlColor()));
 }
 
 void CHyperLink::OpenLink() {

@@ -49,7 +49,9 @@ public:
     unsigned int m_dwOptions = kDefaultOptions;
 
     // Attaches to a label of a dialog: link colours, underlined font, fitted size, hand cursor,
-    // tooltip, opening on click or Space.
+    // tooltip, opening on click or Space. The label becomes a tab stop, shows a dotted focus
+    // frame in the link's colour while it has the keyboard focus, and reads as a link to
+    // screen readers.
     void SubclassDlgItem(QLabel* label);
 
     // Where targets are opened; the desktop's opener unless replaced.
@@ -88,6 +90,8 @@ private:
     void OnLButtonUp(const QPoint& position);
     void OnSetFocus();
     void OnKillFocus();
+    // The label's own painting, then the focus frame over its outermost pixels.
+    void OnPaint(QEvent* event);
     void Refresh();
     QLabel* Label() const;
 

@@ -15,6 +15,9 @@
 
 #include <cstring>
 
+#include "controls/accessible.h"
+#include "controls/focus_frame.h"
+#include "controls/hyperlink.h"
 #include "controls/image_layout.h"
 #include "controls/shade.h"
 #include "controls/tooltip_text.h"
@@ -24,6 +27,8 @@ namespace {
 
 constexpr int kColorCount = 6;
 constexpr std::size_t kUrlCapacity = 260;  // bytes, with the terminating zero
+// The focus frame lies inside the one-pixel border, with a pixel between them.
+constexpr int kFocusFrameInset = 2;
 
 // The longest prefix of `text` of at most `limit` bytes that does not end inside a UTF-8
 // character, so a cut address never carries half a character.
@@ -78,6 +83,7 @@ QSize LogicalSize(const QPixmap& pixmap) {
 
 CIconButton::CIconButton(QWidget* parent)
     : QPushButton(parent), m_shell(&platform::DesktopShell()) {
+    controls::InstallAccessibleFactory();
     m_systemPalette = QApplication::palette(this);
     ResetColors(false);
     // The button's own click handling comes first: connected here, before any dialog can
@@ -247,9 +253,16 @@ bool CIconButton::IsMouseOver() const {
 
 void CIconButton::OnClicked() {
     setFocus(Qt::OtherFocusReason);
-    // Opening is fire-and-forget: a failure is not reported, as for every web-address button.
-    if (m_szUrl[0] != '\0')
-        m_shell->Open(m_szUrl);
+    if (m_szUrl[0] == '\0')
+        return;
+    // Above 32 is success; anything else means no desktop program could open the address.
+    const int result = m_shell->Open(m_szUrl);
+    if (result <= 32)
+        ReportOpenError(result);
+}
+
+void CIconButton::ReportOpenError(int code) {
+    CHyperLink::ShowOpenError(code, window());
 }
 
 void CIconButton::mouseMoveEvent(QMouseEvent* event) {
@@ -368,6 +381,11 @@ void CIconButton::DrawItem(QPainter& painter, const QRect& item) {
         DrawBitmapImage(painter, hasCaption, item, captionRect, m_bPressed, m_bDisabled);
     if (hasCaption)
         DrawCaptionText(painter, caption, item, captionRect, m_bPressed, m_bDisabled);
+    if (controls::ShowsFocusFrame(*this)) {
+        const int inset = kFocusFrameInset;
+        controls::DrawFocusFrame(painter, item.adjusted(inset, inset, -inset, -inset),
+                                 QColor(CaptionColor()));
+    }
 }
 
 int CIconButton::DrawBackground(QPainter& painter, const QRect& rect) {
@@ -447,12 +465,15 @@ int CIconButton::DrawCaptionText(QPainter& painter, const QString& text, const Q
         painter.drawText(line, flags, text);
         return 0;
     }
-    QRgb color = m_crColors[ColorForegroundOut];
-    if (m_bMouseOver || m_bPressed)
-        color = m_crColors[ColorForegroundIn];
-    else if (m_bFocused)
-        color = m_crColors[ColorForegroundFocus];
-    painter.setPen(QColor(color));
+    painter.setPen(QColor(CaptionColor()));
     painter.drawText(line, flags, text);
     return 0;
+}
+
+QRgb CIconButton::CaptionColor() const {
+    if (m_bMouseOver || m_bPressed)
+        return m_crColors[ColorForegroundIn];
+    if (m_bFocused)
+        return m_crColors[ColorForegroundFocus];
+    return m_crColors[ColorForegroundOut];
 }

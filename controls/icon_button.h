@@ -1,6 +1,7 @@
 // CIconButton: a flat push button that paints itself completely: a background by state, a
 // one-pixel border only while hovered or pressed, an optional image left of the caption and
-// the caption centred in what the image leaves.
+// the caption centred in what the image leaves; a dotted focus frame while it has the keyboard
+// focus.
 #pragma once
 
 #include <QPalette>
@@ -67,9 +68,12 @@ public:
     void SetToolTipText(const QString& text, bool activate = true) {
         SetToolTipText(&text, activate);
     }
+    // The tooltip's plain text while it is activated, else empty.
+    QString ToolTipText() const { return m_bToolTipActive ? m_strToolTip : QString(); }
 
     // The web address opened on click (at most 259 bytes are kept, never half a UTF-8
-    // character); null or empty means none.
+    // character); null or empty means none. A button with an address reads as a link to
+    // screen readers, with the address as its value.
     int SetLinkUrl(const char* url);
     const char* LinkUrl() const;
 
@@ -98,6 +102,10 @@ protected:
                                 QRect& caption, bool pressed, bool disabled);
     virtual int DrawCaptionText(QPainter& painter, const QString& text, const QRect& item,
                                 QRect& caption, bool pressed, bool disabled);
+
+    // How an address that could not be opened is reported (`code` is the shell's, 32 or
+    // less): a beep and the message box of CHyperLink, unless a subclass says otherwise.
+    virtual void ReportOpenError(int code);
 
     // Qt's virtuals, bridged to the handlers of the button.
     void paintEvent(QPaintEvent* event) override;
@@ -134,6 +142,7 @@ private:
     void FreeImages();
     QPixmap DisabledPixmap(const QPixmap& pixmap) const;
     int ChosenImage(bool hasNormal) const;
+    QRgb CaptionColor() const;
     void Invalidate(bool repaint);
 
     QPalette m_systemPalette;  // the application's palette the colours were last reset from

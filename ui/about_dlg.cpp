@@ -34,10 +34,19 @@ void CAboutDlg::BuildFromTemplate() {
     icon->setPixmap(QIcon(res::IconPath(143)).pixmap(kIconSize, kIconSize));
     const QRect iconRect = dlg.ToPixels({8, 9, 20, 20});
     icon->setGeometry(iconRect.x(), iconRect.y(), kIconSize, kIconSize);
+    icon->setAccessibleName(QString::fromLatin1(product::kTitle));
 
     m_title = NewLabel(QString(), this);
     m_title->setObjectName(QStringLiteral("1013"));
     dlg.Place(m_title, {35, 7, 168, 8});
+
+    // OK before the link, which the link control makes a tab stop: the box opens with the focus
+    // on OK, and Tab moves it to the link.
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("1"));
+    ok->setDefault(true);
+    dlg.Place(ok, {142, 30, 50, 14});
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     m_address = NewLabel(QString::fromLatin1(product::kWebSiteUrl), this);
     m_address->setObjectName(QStringLiteral("1043"));
@@ -46,12 +55,6 @@ void CAboutDlg::BuildFromTemplate() {
     auto* notice = NewLabel(QString::fromLatin1(product::kNotice), this);
     notice->setObjectName(QStringLiteral("notice"));
     dlg.Place(notice, {37, 34, 73, 8});
-
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("1"));
-    ok->setDefault(true);
-    dlg.Place(ok, {142, 30, 50, 14});
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void CAboutDlg::OnInitDialog(platform::Shell* shell) {

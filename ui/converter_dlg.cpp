@@ -7,10 +7,14 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QHeaderView>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QShortcut>
 #include <QSocketNotifier>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QtGlobal>
@@ -28,6 +32,7 @@
 #include "ui/dialog_events.h"
 #include "ui/job_columns.h"
 #include "ui/main_buttons.h"
+#include "ui/open_failure.h"
 #include "ui/product.h"
 #include "ui/settings_dlg.h"
 #include "ui/ui_services.h"
@@ -108,6 +113,18 @@ void CConverterDlg::OnInitDialog() {
         m_listJobs->setColumnWidth(c, ui::kJobColumns[c].width);
         m_listJobs->headerItem()->setTextAlignment(c, Qt::AlignLeft | Qt::AlignVCenter);
     }
+    // Name takes whatever width the window gives the list; Status is wide enough for its
+    // longest word in the list's font.
+    m_listJobs->header()->setSectionResizeMode(ui::kColumnName, QHeaderView::Stretch);
+    m_listJobs->setColumnWidth(ui::kColumnStatus, StatusColumnWidth());
+
+    // Delete in the list removes the selected rows, as Remove does, when Remove can be used.
+    auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), m_listJobs);
+    deleteKey->setContext(Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, [this] {
+        if (m_btnRemove->isEnabled())
+            OnRemove();
+    });
 
     m_btnQuit->setFocus();
 }
@@ -156,6 +173,16 @@ void CConverterDlg::SetUpButtons() {
         button->SetLinkUrl(product::kWebSiteUrl);
     }
     for (CIconButton* button : findChildren<CIconButton*>()) button->SetShell(&services_.Shell());
+}
+
+int CConverterDlg::StatusColumnWidth() const {
+    // The list's cells keep a margin on each side (the selected row's own drawing indents its
+    // texts by 6 pixels).
+    const int margin =
+        std::max(6, style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_listJobs) + 1);
+    const int converting =
+        m_listJobs->fontMetrics().horizontalAdvance(QStringLiteral("Converting")) + 2 * margin;
+    return std::max(ui::kJobColumns[ui::kColumnStatus].width, converting);
 }
 
 CIconButton* CConverterDlg::Button(int id) const {
@@ -220,7 +247,14 @@ void CConverterDlg::OnBrowse() {
 }
 
 void CConverterDlg::OnOpenFolder() {
-    services_.Shell().Open(QFile::encodeName(m_editOutPath->text()).toStdString());
+    const QString folder = m_editOutPath->text();
+    const int result = services_.Shell().Open(QFile::encodeName(folder).toStdString());
+    if (result > 32)
+        return;
+    services_.Tell(this, QStringLiteral("Error"),
+                   QStringLiteral("The output folder could not be opened:\n\n%1\n\n%2")
+                       .arg(folder, ui::OpenFailureText(result)),
+                   ui::MessageIcon::Exclamation);
 }
 
 void CConverterDlg::OnSelchangeFormat() {

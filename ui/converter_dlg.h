@@ -147,6 +147,7 @@ private:
     void OnInitDialog();
     void SetUpButtons();
     CIconButton* Button(int id) const;
+    int StatusColumnWidth() const;
 
     enum class ListedFile { EndsTheAdd, IsSkipped };
     void AddFiles(const QStringList& paths, ListedFile listed);

@@ -1,4 +1,8 @@
-// Template 102: every control of the main window at its place and size.
+// Template 102: every control of the main window at its place and size, and how each follows
+// the window when it grows: the job list takes the extra width and height; the output folder
+// field and the progress bar take the extra width and move down with the lower frame; Quit,
+// Browse and Open move with the right edge. Everything else keeps its place: the top bar and
+// the command row at the top left, the profile list with its Settings button at the bottom left.
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -9,6 +13,7 @@
 
 #include "controls/icon_button.h"
 #include "engine/profiles.h"
+#include "ui/accessible_names.h"
 #include "ui/converter_dlg.h"
 #include "ui/dialog_template.h"
 #include "ui/job_columns.h"
@@ -17,26 +22,33 @@
 
 namespace {
 
-struct StaticText {
-    const char* text;
-    ui::DluRect rect;
-};
+using ui::Anchor;
+
+constexpr ui::Anchors kStretch = Anchor::Left | Anchor::Right | Anchor::Top | Anchor::Bottom;
+constexpr ui::Anchors kWidenAtBottom = Anchor::Left | Anchor::Right | Anchor::Bottom;
+constexpr ui::Anchors kBottomLeft = Anchor::Left | Anchor::Bottom;
+constexpr ui::Anchors kBottomRight = Anchor::Right | Anchor::Bottom;
+constexpr ui::Anchors kTopRight = Anchor::Right | Anchor::Top;
+constexpr ui::Anchors kWidenAtTop = Anchor::Left | Anchor::Right | Anchor::Top;
 
 constexpr ui::DluRect kCommandFrame{7, 11, 327, 37};
 constexpr ui::DluRect kLowerFrame{7, 194, 327, 62};
-constexpr StaticText kLabels[] = {
-    {"Output Formats:", {22, 204, 61, 8}},
-    {"Output directory:", {14, 223, 69, 8}},
-    {"Progress:", {46, 241, 37, 8}},
-};
 
 CIconButton* NewButton(QWidget* parent, int id, const char* caption, const ui::DialogTemplate& dlg,
-                       const ui::DluRect& rect) {
+                       const ui::DluRect& rect, ui::Anchors anchors = ui::kStayTopLeft) {
     auto* button = new CIconButton(parent);
     button->setObjectName(QString::number(id));
     button->setText(QString::fromLatin1(caption));
-    dlg.Place(button, rect);
+    dlg.Place(button, rect, anchors);
     return button;
+}
+
+QLabel* NewLabel(QWidget* parent, const char* text, const ui::DialogTemplate& dlg,
+                 const ui::DluRect& rect) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    label->setTextFormat(Qt::PlainText);
+    dlg.Place(label, rect, kBottomLeft);
+    return label;
 }
 
 }  // namespace
@@ -45,23 +57,22 @@ void CConverterDlg::BuildFromTemplate() {
     const ui::DialogTemplate dlg(this, 8, 341, 259, ui::DialogFrame::Main);
 
     // Frames and labels first: they lie under the controls and take no focus.
-    for (const ui::DluRect& rect : {kCommandFrame, kLowerFrame}) {
-        dlg.PlaceGroupBox(new QGroupBox(this), rect);
-    }
-    for (const StaticText& text : kLabels) {
-        auto* label = new QLabel(QString::fromLatin1(text.text), this);
-        label->setTextFormat(Qt::PlainText);
-        dlg.Place(label, text.rect);
-    }
+    auto* commandFrame = new QGroupBox(this);
+    dlg.PlaceGroupBox(commandFrame, kCommandFrame, kWidenAtTop);
+    auto* lowerFrame = new QGroupBox(this);
+    dlg.PlaceGroupBox(lowerFrame, kLowerFrame, kWidenAtBottom);
+    QLabel* formatLabel = NewLabel(this, "Output Formats:", dlg, {22, 204, 61, 8});
+    QLabel* folderLabel = NewLabel(this, "Output directory:", dlg, {14, 223, 69, 8});
+    QLabel* progressLabel = NewLabel(this, "Progress:", dlg, {46, 241, 37, 8});
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("1009"));
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
-    dlg.Place(m_progress, {87, 241, 241, 11});
+    dlg.Place(m_progress, {87, 241, 241, 11}, kWidenAtBottom);
 
     // The rest in tab order.
-    m_btnQuit = NewButton(this, 1, "&Quit", dlg, {282, 18, 49, 26});
+    m_btnQuit = NewButton(this, 1, "&Quit", dlg, {282, 18, 49, 26}, kTopRight);
     m_btnQuit->SetDefault(true);
 
     // Numbers its rows by position and draws selected rows itself.
@@ -73,7 +84,7 @@ void CConverterDlg::BuildFromTemplate() {
     m_listJobs->setSortingEnabled(false);
     m_listJobs->header()->setSectionsMovable(false);
     m_listJobs->header()->setStretchLastSection(false);
-    dlg.Place(m_listJobs, {7, 52, 327, 141});
+    dlg.Place(m_listJobs, {7, 52, 327, 141}, kStretch);
 
     m_btnAdd = NewButton(this, 1004, "&Add", dlg, {11, 18, 47, 26});
     m_btnRemove = NewButton(this, 1005, "&Remove", dlg, {59, 18, 57, 26});
@@ -86,19 +97,28 @@ void CConverterDlg::BuildFromTemplate() {
     for (const engine::Profile& profile : engine::kProfiles)
         m_comboFormat->addItem(QString::fromLatin1(profile.entry));
     // 180 units wide (the template had 179), so that the longest entry fits the closed list.
-    dlg.PlaceDropDown(m_comboFormat, {87, 202, 180, 121});
+    dlg.PlaceDropDown(m_comboFormat, {87, 202, 180, 121}, kBottomLeft);
 
     m_editOutPath = new QLineEdit(this);
     m_editOutPath->setObjectName(QStringLiteral("1001"));
     m_editOutPath->setEnabled(false);
-    dlg.Place(m_editOutPath, {87, 222, 159, 13});
+    dlg.Place(m_editOutPath, {87, 222, 159, 13}, kWidenAtBottom);
 
-    m_btnBrowse = NewButton(this, 1002, "&Browse", dlg, {251, 221, 57, 16});
-    m_btnOpen = NewButton(this, 1010, "&Open", dlg, {310, 221, 22, 16});
+    m_btnBrowse = NewButton(this, 1002, "&Browse", dlg, {251, 221, 57, 16}, kBottomRight);
+    m_btnOpen = NewButton(this, 1010, "&Open", dlg, {310, 221, 22, 16}, kBottomRight);
     m_btnHelp = NewButton(this, 1011, "&Help", dlg, {225, 1, 22, 12});
     m_btnWebSite = NewButton(this, 1014, "&Web Site", dlg, {65, 1, 36, 12});
     m_btnAbout = NewButton(this, 1015, "&About", dlg, {247, 1, 25, 12});
-    m_btnSettings = NewButton(this, 1023, "Settings", dlg, {269, 200, 57, 18});
+    m_btnSettings = NewButton(this, 1023, "Settings", dlg, {269, 200, 57, 18}, kBottomLeft);
     m_btnSettingsTop = NewButton(this, 1024, "Settings", dlg, {8, 1, 56, 12});
     m_btnLink = NewButton(this, 1016, product::kWebSiteUrl, dlg, {103, 1, 121, 12});
+
+    // For screen readers: the lists, the field and the bar by their labels; the job list and
+    // the two frames have no caption on screen. The buttons read their captions by themselves.
+    ui::NameAfterLabel(*formatLabel, *m_comboFormat);
+    ui::NameAfterLabel(*folderLabel, *m_editOutPath);
+    ui::NameAfterLabel(*progressLabel, *m_progress);
+    m_listJobs->setAccessibleName(QStringLiteral("Jobs"));
+    commandFrame->setAccessibleName(QStringLiteral("Commands"));
+    lowerFrame->setAccessibleName(QStringLiteral("Output"));
 }

@@ -13,7 +13,7 @@ Qt::WindowFlags FlagsOf(DialogFrame frame) {
     const Qt::WindowFlags common = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (frame == DialogFrame::Main)
-        return Qt::Window | common | Qt::WindowMinimizeButtonHint;
+        return Qt::Window | common | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint;
     return Qt::Dialog | common;
 }
 
@@ -27,28 +27,44 @@ DialogTemplate::DialogTemplate(QDialog* dialog, int pointSize, int widthDlu, int
     units_ = BaseUnitsOf(font);
     fontHeight_ = QFontMetrics(font).height();
     dialog->setWindowFlags(FlagsOf(frame));
-    dialog->setFixedSize(ui::ToPixels(units_, widthDlu, heightDlu));
+    const QSize size = ui::ToPixels(units_, widthDlu, heightDlu);
+    if (frame == DialogFrame::Main) {
+        // QDialog's own size grip would sit on the controls of the bottom-right corner.
+        dialog->setSizeGripEnabled(false);
+        layout_ = new AnchorLayout(dialog, size);
+        dialog->setMinimumSize(size);
+        dialog->resize(size);
+    } else {
+        dialog->setFixedSize(size);
+    }
 }
 
 QRect DialogTemplate::ToPixels(const DluRect& rect) const {
     return ui::ToPixels(units_, rect);
 }
 
-void DialogTemplate::Place(QWidget* control, const DluRect& rect) const {
-    control->setGeometry(ToPixels(rect));
+void DialogTemplate::PlacePixels(QWidget* control, const QRect& pixels, Anchors anchors) const {
+    if (layout_ != nullptr)
+        layout_->AddControl(control, pixels, anchors);
+    else
+        control->setGeometry(pixels);
 }
 
-void DialogTemplate::PlaceDropDown(QComboBox* combo, const DluRect& rect) const {
+void DialogTemplate::Place(QWidget* control, const DluRect& rect, Anchors anchors) const {
+    PlacePixels(control, ToPixels(rect), anchors);
+}
+
+void DialogTemplate::PlaceDropDown(QComboBox* combo, const DluRect& rect, Anchors anchors) const {
     QRect pixels = ToPixels(rect);
     pixels.setHeight(combo->sizeHint().height());
-    combo->setGeometry(pixels);
+    PlacePixels(combo, pixels, anchors);
 }
 
-void DialogTemplate::PlaceGroupBox(QGroupBox* box, const DluRect& rect) const {
+void DialogTemplate::PlaceGroupBox(QGroupBox* box, const DluRect& rect, Anchors anchors) const {
     QRect pixels = ToPixels(rect);
     if (box->title().isEmpty())
         pixels.setTop(pixels.top() + fontHeight_ / 2 - 1);
-    box->setGeometry(pixels);
+    PlacePixels(box, pixels, anchors);
 }
 
 }  // namespace ui

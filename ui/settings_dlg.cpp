@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "settings/settings_file.h"
+#include "ui/accessible_names.h"
 #include "ui/dialog_template.h"
 #include "ui/ui_services.h"
 
@@ -18,14 +20,33 @@ struct LabelSpec {
     ui::DluRect rect;
 };
 
+struct ListLabel {
+    const char* text;
+    ui::DluRect rect;
+    int listId;         // the list it stands beside
+    const char* group;  // the frame it lies in
+};
+
 // Template 153's labels and frames.
-constexpr LabelSpec kLabels[] = {
-    {"Resolution:", {16, 25, 45, 8}},   {"Frame Rate:", {155, 27, 45, 8}},
-    {"Encoder:", {28, 52, 33, 8}},      {"Bit Rate:", {163, 51, 37, 8}},
-    {"Sample Rate:", {12, 104, 49, 8}}, {"Channel:", {167, 104, 33, 8}},
-    {"Encoder:", {28, 127, 33, 8}},     {"Bit Rate:", {163, 127, 37, 8}},
+constexpr ListLabel kLabels[] = {
+    {"Resolution:", {16, 25, 45, 8}, 1014, "Video"},
+    {"Frame Rate:", {155, 27, 45, 8}, 1015, "Video"},
+    {"Encoder:", {28, 52, 33, 8}, 1016, "Video"},
+    {"Bit Rate:", {163, 51, 37, 8}, 1017, "Video"},
+    {"Sample Rate:", {12, 104, 49, 8}, 1018, "Audio"},
+    {"Channel:", {167, 104, 33, 8}, 1020, "Audio"},
+    {"Encoder:", {28, 127, 33, 8}, 1019, "Audio"},
+    {"Bit Rate:", {163, 127, 37, 8}, 1021, "Audio"},
 };
 constexpr LabelSpec kGroups[] = {{"Video", {7, 7, 291, 71}}, {"Audio", {7, 84, 291, 68}}};
+
+// "Encoder:" and "Bit Rate:" stand in both frames; the frame's name tells the two apart
+// ("Video encoder", "Audio encoder"). The frames are not the lists' parents, so a screen
+// reader would not say it otherwise.
+QString ListName(const ListLabel& label) {
+    return QString::fromLatin1(label.group) + QLatin1Char(' ') +
+           ui::NameFromLabel(QString::fromLatin1(label.text)).toLower();
+}
 
 }  // namespace
 
@@ -57,10 +78,11 @@ void CSettingsDlg::BuildFromTemplate() {
     dlg.Place(cancel, {240, 162, 50, 18});
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    for (const LabelSpec& label : kLabels) {
-        auto* text = new QLabel(QString::fromLatin1(label.text), this);
-        text->setTextFormat(Qt::PlainText);
-        dlg.Place(text, label.rect);
+    std::array<QLabel*, std::size(kLabels)> labels{};
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        labels[i] = new QLabel(QString::fromLatin1(kLabels[i].text), this);
+        labels[i]->setTextFormat(Qt::PlainText);
+        dlg.Place(labels[i], kLabels[i].rect);
     }
 
     const auto& choices = ui::CustomChoices();
@@ -81,6 +103,10 @@ void CSettingsDlg::BuildFromTemplate() {
     defaults->setObjectName(QStringLiteral("1022"));
     dlg.Place(defaults, {177, 162, 50, 18});
     connect(defaults, &QPushButton::clicked, this, &CSettingsDlg::OnDefault);
+
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        ui::NameAfterLabel(*labels[i], *List(kLabels[i].listId), ListName(kLabels[i]));
+    }
 }
 
 void CSettingsDlg::OnInitDialog() {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
@@ -46,12 +47,14 @@ protected:
         window.show();
         QApplication::setActiveWindow(&window);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        other->setFocus();  // the link is a tab stop, first in the window's order
     }
 
     QRgb TextColor() const { return label->palette().color(QPalette::WindowText).rgb(); }
+    // The text and the two pixels around it that the focus frame takes.
     QSize TextSize() const {
         const QFontMetrics metrics(link.LinkFont());
-        return QSize(metrics.horizontalAdvance(label->text()), metrics.height());
+        return QSize(metrics.horizontalAdvance(label->text()), metrics.height()) + QSize(4, 4);
     }
     void MoveOver(QPoint position) {
         QMouseEvent move(QEvent::MouseMove, position, label->mapToGlobal(position), Qt::NoButton,
@@ -131,14 +134,17 @@ TEST_F(HyperLinkTest, CentredLabelKeepsItsCentre) {
     link.SubclassDlgItem(label);
     EXPECT_EQ(label->size(),
               TextSize() + QSize((300 - TextSize().width()) % 2, (40 - TextSize().height()) % 2));
-    EXPECT_NEAR(label->geometry().center().x(), QRect(20, 30, 300, 40).center().x(), 1);
-    EXPECT_NEAR(label->geometry().center().y(), QRect(20, 30, 300, 40).center().y(), 1);
+    // Centred on the text; the room for the focus frame is then added right and below, as a
+    // frame's allowance is, which moves the centre by half of it.
+    EXPECT_NEAR(label->geometry().center().x(), QRect(20, 30, 300, 40).center().x() + 2, 1);
+    EXPECT_NEAR(label->geometry().center().y(), QRect(20, 30, 300, 40).center().y() + 2, 1);
 }
 
 TEST_F(HyperLinkTest, RightAlignedLabelKeepsItsRightEdge) {
     label->setAlignment(Qt::AlignRight | Qt::AlignTop);
     link.SubclassDlgItem(label);
-    EXPECT_EQ(label->geometry().right(), 319);
+    // The room for the focus frame is added beyond the right edge, as a frame's allowance is.
+    EXPECT_EQ(label->geometry().right(), 319 + 4);
     EXPECT_EQ(label->width(), TextSize().width());
 }
 
@@ -284,6 +290,64 @@ TEST_F(HyperLinkTest, FailingBrowserCommandReportsItsCode) {
     link.SubclassDlgItem(label);
     link.OpenLink();
     EXPECT_EQ(link.errors, std::vector<int>({2}));
+}
+
+// ---- Keyboard focus frame and screen readers ------------------------------------------------
+
+TEST_F(HyperLinkTest, DottedFocusFrameInTheLinkColourOnceTheKeyboardMovedTheFocus) {
+    link.SubclassDlgItem(label);
+    ShowAndActivate();
+    const auto render = [&] {
+        return label->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const auto pixel = [](const QImage& image, int x, int y) {
+        return (image.pixel(x, y) & RGB_MASK) | 0xFF000000;
+    };
+    const int right = label->width() - 1;
+    const int bottom = label->height() - 1;
+
+    QTest::mouseClick(label, Qt::LeftButton);  // a click focuses it, but shows no frame
+    ASSERT_TRUE(label->hasFocus());
+    QImage image = render();
+    EXPECT_EQ(pixel(image, 0, 0), pixel(image, 1, 0));
+    EXPECT_NE(pixel(image, 0, 0), CHyperLink::kActiveColor);
+
+    other->setFocus();
+    QTest::keyClick(other, Qt::Key_Tab);
+    ASSERT_TRUE(label->hasFocus());
+    image = render();
+    // Every other pixel of the outermost ones, in the active colour, from the corner.
+    for (const QPoint& dot :
+         {QPoint(0, 0), QPoint(2, 0), QPoint(0, 2), QPoint(right - right % 2, 0)})
+        EXPECT_EQ(pixel(image, dot.x(), dot.y()), CHyperLink::kActiveColor)
+            << dot.x() << "," << dot.y();
+    EXPECT_NE(pixel(image, 1, 0), CHyperLink::kActiveColor);
+    EXPECT_NE(pixel(image, 0, 1), CHyperLink::kActiveColor);
+    EXPECT_EQ(pixel(image, (bottom % 2 == 0) ? 0 : 1, bottom), CHyperLink::kActiveColor);
+
+    other->setFocus();
+    image = render();
+    EXPECT_EQ(pixel(image, 0, 0), pixel(image, 1, 0));
+}
+
+TEST_F(HyperLinkTest, ScreenReadersHearALinkWithItsTargetVisitedOnceOpened) {
+    QAccessibleInterface* before = QAccessible::queryAccessibleInterface(label);
+    ASSERT_NE(before, nullptr);
+    EXPECT_EQ(before->role(), QAccessible::StaticText);  // asked before it became a link
+
+    link.m_strLink = "https://vantrel.example/help";
+    link.SubclassDlgItem(label);
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(label);
+    ASSERT_NE(reader, nullptr);
+    EXPECT_EQ(reader->role(), QAccessible::Link);
+    EXPECT_EQ(reader->text(QAccessible::Name), kSite);
+    EXPECT_EQ(reader->text(QAccessible::Value), QStringLiteral("https://vantrel.example/help"));
+    EXPECT_TRUE(reader->state().focusable);
+    EXPECT_FALSE(reader->state().traversed);
+
+    reader->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(shell.opened, std::vector<std::string>({"https://vantrel.example/help"}));
+    EXPECT_TRUE(reader->state().traversed);
 }
 
 // ---- The message box ----------------------------------------------------------------------

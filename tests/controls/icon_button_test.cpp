@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -16,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <cstring>
+#include <functional>
 
 #include "controls/image_layout.h"
 #include "fake_shell.h"
@@ -261,6 +263,64 @@ TEST_F(IconButtonTest, ClickWithoutAddressOpensNothingAndTakesFocus) {
     EXPECT_TRUE(button->hasFocus());
 }
 
+// Records what CIconButton would report in its message box.
+class ReportingButton : public CIconButton {
+public:
+    using CIconButton::CIconButton;
+    std::vector<int> errors;
+
+protected:
+    void ReportOpenError(int code) override { errors.push_back(code); }
+};
+
+TEST_F(IconButtonTest, AddressThatCannotBeOpenedIsReportedWithTheShellsCode) {
+    auto* reporting = new ReportingButton(&window);
+    reporting->SetShell(&shell);
+    reporting->SetLinkUrl("https://example.org/vantrel");
+    for (const int result : {platform::kShellOk, platform::kShellNoAssociation,
+                             platform::kShellFileNotFound, platform::kShellOutOfResources}) {
+        shell.result = result;
+        reporting->errors.clear();
+        reporting->click();
+        const std::vector<int> expected =
+            result > 32 ? std::vector<int>() : std::vector<int>{result};
+        EXPECT_EQ(reporting->errors, expected) << result;
+    }
+    EXPECT_EQ(shell.opened.size(), 4u);
+}
+
+TEST_F(IconButtonTest, ScreenReadersHearTheCaptionAndAnAddressAsALink) {
+    const struct {
+        const char* caption;
+        const char* url;
+        QAccessible::Role role;
+        const char* name;
+    } cases[] = {
+        {"&Add", nullptr, QAccessible::PushButton, "Add"},
+        {"Conver&t", nullptr, QAccessible::PushButton, "Convert"},
+        {"Save && Quit", nullptr, QAccessible::PushButton, "Save & Quit"},
+        {"&Help", "https://vantrel.example/help", QAccessible::Link, "Help"},
+        {"vantrel.example", "https://vantrel.example/", QAccessible::Link, "vantrel.example"},
+    };
+    button->SetToolTipText(QStringLiteral("Add video files."));
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(button);
+    ASSERT_NE(reader, nullptr);
+    for (const auto& c : cases) {
+        button->setText(QString::fromLatin1(c.caption));
+        button->SetLinkUrl(c.url);
+        EXPECT_EQ(reader->role(), c.role) << c.caption;
+        EXPECT_EQ(reader->text(QAccessible::Name), QString::fromLatin1(c.name)) << c.caption;
+        EXPECT_EQ(reader->text(QAccessible::Value), QString::fromLatin1(c.url ? c.url : ""))
+            << c.caption;
+        EXPECT_EQ(reader->text(QAccessible::Description), QStringLiteral("Add video files."));
+    }
+    // Pressing it as a reader does is a click: the address opens.
+    QSignalSpy clicks(button, &QPushButton::clicked);
+    reader->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(shell.opened, std::vector<std::string>({"https://vantrel.example/"}));
+}
+
 TEST_F(IconButtonTest, DoubleClickGivesTwoClicks) {
     ShowAndActivate();
     QSignalSpy clicks(button, &QAbstractButton::clicked);
@@ -442,7 +502,7 @@ TEST_F(IconButtonTest, PressedHasInBackgroundAndSunkenBorder) {
     EXPECT_EQ(Pixel(image, 1, 1), kBgIn);
 }
 
-TEST_F(IconButtonTest, FocusedHasFocusColoursAndNoBorderOrFocusRectangle) {
+TEST_F(IconButtonTest, FocusedHasFocusColoursAndNoBorder) {
     button->setText("&Add");
     ShowAndActivate();
     button->setFocus();
@@ -451,12 +511,45 @@ TEST_F(IconButtonTest, FocusedHasFocusColoursAndNoBorderOrFocusRectangle) {
     EXPECT_EQ(Pixel(image, 60, 2), kBgFocus);
     EXPECT_EQ(Pixel(image, 0, 0), kBgFocus);
     EXPECT_EQ(Pixel(image, 119, 48), kBgFocus);
-    // Only the background and the caption's colour: no dotted focus frame anywhere.
+    // Focus given by the program, not the keyboard: only the background and the caption's
+    // colour, no dotted focus frame anywhere.
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QRgb pixel = Pixel(image, x, y);
             ASSERT_TRUE(pixel == kBgFocus || pixel == kFgFocus) << x << "," << y;
         }
+    }
+}
+
+TEST_F(IconButtonTest, DottedFocusFrameOnceTheKeyboardMovedTheFocus) {
+    button->setText("&Add");
+    auto* before = new QPushButton(&window);
+    before->setGeometry(150, 100, 50, 20);
+    QWidget::setTabOrder(before, button);
+    ShowAndActivate();
+    const struct {
+        const char* how;
+        std::function<void()> focus;
+        bool frame;
+    } cases[] = {
+        {"click", [&] { QTest::mouseClick(button, Qt::LeftButton); }, false},
+        {"Tab", [&] { QTest::keyClick(before, Qt::Key_Tab); }, true},
+        {"focus gone", [&] { before->setFocus(); }, false},
+    };
+    for (const auto& c : cases) {
+        before->setFocus();
+        c.focus();
+        Leave(button);
+        const QImage image = Render();
+        // Inside the border, with a pixel between: every other pixel, from the corner.
+        const QRgb gap = Pixel(image, 3, 2);
+        const QRgb dot = c.frame ? kFgFocus : gap;
+        EXPECT_EQ(button->hasFocus(), c.how != std::string("focus gone")) << c.how;
+        EXPECT_EQ(Pixel(image, 3, 2), Pixel(image, 2, 3)) << c.how;
+        for (const QPoint& p : {QPoint(2, 2), QPoint(4, 2), QPoint(2, 4), QPoint(116, 46)}) {
+            EXPECT_EQ(Pixel(image, p.x(), p.y()), dot) << c.how << " " << p.x() << "," << p.y();
+        }
+        EXPECT_EQ(Pixel(image, 1, 1), Pixel(image, 1, 2)) << c.how;  // nothing outside it
     }
 }
 

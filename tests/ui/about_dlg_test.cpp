@@ -85,6 +85,19 @@ TEST(AboutDlgTest, OkButtonEnterAndEscapeCloseIt) {
     }
 }
 
+TEST(AboutDlgTest, OpensWithTheFocusOnOkAndTabReachesTheLink) {
+    CAboutDlg dlg;
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    QPushButton* ok = dlg.findChild<QPushButton*>(QStringLiteral("1"));
+    EXPECT_TRUE(ok->hasFocus());
+    EXPECT_EQ(Label(dlg, "1043")->palette().color(QPalette::WindowText).rgb(),
+              CHyperLink::kLinkColor);
+    QTest::keyClick(ok, Qt::Key_Tab);
+    EXPECT_TRUE(Label(dlg, "1043")->hasFocus());
+}
+
 TEST(AboutDlgTest, IsAFixedSizeBoxWithoutMinimiseOrMaximise) {
     CAboutDlg dlg;
     EXPECT_EQ(dlg.minimumSize(), dlg.maximumSize());

@@ -61,12 +61,16 @@ TEST_F(ConverterDlgTest, CaptionNamesProductAndVersion) {
     EXPECT_EQ(Dlg().windowTitle(), QStringLiteral("Vantrel version 1.40"));
 }
 
-TEST_F(ConverterDlgTest, WindowHasFixedSizeMinimiseBoxAndNoMaximiseBox) {
+TEST_F(ConverterDlgTest, WindowOpensAtItsTemplateSizeWhichIsItsSmallest) {
     const Qt::WindowFlags flags = Dlg().windowFlags();
     EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(flags.testFlag(Qt::WindowSystemMenuHint));
-    EXPECT_EQ(Dlg().minimumSize(), Dlg().maximumSize());
+    const QSize templateSize = ui::ToPixels(ui::BaseUnitsOf(Dlg().font()), 341, 259);
+    EXPECT_EQ(Dlg().size(), templateSize);
+    EXPECT_EQ(Dlg().minimumSize(), templateSize);
+    EXPECT_GT(Dlg().maximumSize().width(), templateSize.width());
+    EXPECT_GT(Dlg().maximumSize().height(), templateSize.height());
     EXPECT_FALSE(Dlg().windowIcon().isNull());
 }
 
@@ -191,12 +195,18 @@ TEST_F(ConverterDlgTest, JobListHasFiveColumnsWithTheirWidths) {
     QTreeWidget* list = Dlg().m_listJobs;
     ASSERT_EQ(list->columnCount(), 5);
     const QStringList headings{"NO.", "Name", "Length", "Target", "Status"};
-    const int widths[] = {35, 245, 75, 60, 60};
     for (int c = 0; c < 5; ++c) {
         EXPECT_EQ(list->headerItem()->text(c), headings[c]);
-        EXPECT_EQ(list->columnWidth(c), widths[c]) << c;
         EXPECT_TRUE(list->headerItem()->textAlignment(c) & Qt::AlignLeft) << c;
     }
+    // Name takes the list's remaining width (checked where the window is resized).
+    const std::pair<int, int> fixedWidths[] = {{0, 35}, {2, 75}, {3, 60}};
+    for (const auto& [column, width] : fixedWidths) {
+        EXPECT_EQ(list->columnWidth(column), width) << column;
+    }
+    // Status fits its longest word with the selected row's 6-pixel indent on either side.
+    const int converting = list->fontMetrics().horizontalAdvance(QStringLiteral("Converting"));
+    EXPECT_GE(list->columnWidth(4), std::max(60, converting + 12));
     EXPECT_EQ(list->topLevelItemCount(), 0);
 }
 

@@ -33,8 +33,11 @@ TEST(DialogTemplateTest, WindowsGetTheirFrames) {
     const ui::DialogTemplate mainDlg(&main, 8, 100, 100, ui::DialogFrame::Main);
     EXPECT_EQ(main.windowType(), Qt::Window);
     EXPECT_TRUE(main.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    EXPECT_FALSE(main.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(main.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_FALSE(main.windowFlags().testFlag(Qt::WindowContextHelpButtonHint));
+    EXPECT_EQ(main.minimumSize(), ui::ToPixels(mainDlg.Units(), 100, 100));
+    EXPECT_EQ(main.size(), main.minimumSize());
+    EXPECT_GT(main.maximumSize().width(), main.minimumSize().width());
 
     QDialog modal;
     const ui::DialogTemplate modalDlg(&modal, 8, 100, 100, ui::DialogFrame::Modal);
@@ -80,6 +83,28 @@ TEST(DialogTemplateTest, UntitledGroupBoxDrawsItsFrameHalfACharacterDown) {
     auto* titled = new QGroupBox(QStringLiteral("Video"), &dialog);
     dlg.PlaceGroupBox(titled, {7, 11, 100, 37});
     EXPECT_EQ(titled->geometry(), expected);
+}
+
+TEST(DialogTemplateTest, AnchoredEdgesFollowTheGrowingDialog) {
+    using ui::Anchor;
+    const QRect base(10, 20, 100, 30);
+    const QSize grown(40, 15);
+    const struct {
+        ui::Anchors anchors;
+        QRect expected;
+    } cases[] = {
+        {ui::kStayTopLeft, base},
+        {Anchor::Left | Anchor::Right | Anchor::Top, QRect(10, 20, 140, 30)},
+        {Anchor::Right | Anchor::Top, QRect(50, 20, 100, 30)},
+        {Anchor::Left | Anchor::Bottom, QRect(10, 35, 100, 30)},
+        {Anchor::Left | Anchor::Top | Anchor::Right | Anchor::Bottom, QRect(10, 20, 140, 45)},
+        {Anchor::Right | Anchor::Bottom, QRect(50, 35, 100, 30)},
+        {ui::Anchors(), base},  // no side named: stays top-left
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ui::AnchoredRect(base, c.anchors, grown), c.expected) << c.anchors.toInt();
+        EXPECT_EQ(ui::AnchoredRect(base, c.anchors, QSize(0, 0)), base) << c.anchors.toInt();
+    }
 }
 
 }  // namespace

@@ -17,9 +17,10 @@ class RecordingShell final : public platform::Shell {
 public:
     int Open(const std::string& target) override {
         opened.push_back(target);
-        return platform::kShellOk;
+        return result;
     }
     std::vector<std::string> opened;
+    int result = platform::kShellOk;  // what every open answers
 };
 
 struct ToldMessage {
