@@ -58,6 +58,7 @@ void Batch::Plan(const std::vector<std::string>& sources) {
                  jobs_[owner->second].source);
         } else if (!options_.overwrite && platform::PathExists(job.target)) {
             skip(job.target + " exists");
+            job.targetExists = true;
         }
         jobs_.push_back(std::move(job));
     }

@@ -196,6 +196,7 @@ TEST_F(BatchTest, JobsThatWouldWriteATargetTwiceOrNotAtAllAreSkipped) {
         EXPECT_EQ(events.State(job), JobState::Skipped) << job;
         EXPECT_NE(events.Reason(job).find(reason), std::string::npos) << events.Reason(job);
         EXPECT_EQ(std::count(events.started.begin(), events.started.end(), job), 0) << job;
+        EXPECT_EQ(events.ended[job].targetExists, job == 4) << job;
     }
     EXPECT_NE(events.Reason(3).find(holiday), std::string::npos);
     EXPECT_EQ(ReadFile(folders.Out("exists.flv")), "keep me");
@@ -313,6 +314,12 @@ TEST_F(BatchTest, PathsReachTheToolWholeAndTheToolWritesThePartName) {
               std::string::npos);
     EXPECT_EQ(events.State(0), JobState::Complete);
     EXPECT_TRUE(Exists(folders.Out("my \"best\" $HOME clip.flv")));
+    // What a dry run prints is what ran.
+    std::string printed;
+    const engine::CommandLine command = engine::JobCommand(events.ended[0], options.folder, 3);
+    for (std::size_t i = 1; i < command.args.size(); ++i) printed += command.args[i] + "\n";
+    ASSERT_GE(args.size(), printed.size());
+    EXPECT_EQ(args.substr(args.size() - printed.size()), printed);
 }
 
 TEST(OutputFolderProblemTest, NamesWhatIsWrongWithTheFolder) {
