@@ -120,12 +120,13 @@ MediaInfo ProbeMedia(const std::string& path) {
         info.error = "ffprobe is not installed";
         return info;
     }
-    const ChildResult run =
-        RunChild({ffprobe, "-v", "error", "-show_entries",
-                  "format=format_name:format_tags=title:stream=codec_type,codec_name,width,height,"
-                  "r_frame_rate,sample_rate,channels",
-                  "-of", "compact", path},
-                 Environment(), kToolLimit);
+    const ChildResult run = RunChild(
+        {ffprobe, "-v", "error", "-show_entries",
+         "format=format_name,duration:format_tags=title:stream=codec_type,codec_name,width,"
+         "height,"
+         "r_frame_rate,sample_rate,channels",
+         "-of", "compact", path},
+        Environment(), kToolLimit);
     info.error = Failure(run);
     std::istringstream lines(run.out);
     std::string line;
