@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <regex>
@@ -291,16 +292,18 @@ TEST_F(CliConvertTest, AMissingFfmpegIsReportedAndTheJobFails) {
     EXPECT_FALSE(Exists(Out("clip.flv")));
 }
 
-TEST_F(CliConvertTest, ProbeWithAMissingFfmpegSaysSoAndFails) {
+TEST_F(CliConvertTest, ProbeWithAMissingFfmpegSaysSoOnceAndFails) {
     const std::string source = Clip("clip.avi");
+    const std::string other = Clip("other.avi");
     std::filesystem::create_directories(Path("empty"));
     env_.Set("PATH", Path("empty"));
 
-    const ChildResult run = Run({"--probe", source});
+    const ChildResult run = Run({"--probe", source, other});
 
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, source + "\t\n");
+    EXPECT_EQ(run.out, source + "\t\n" + other + "\t\n");
     EXPECT_NE(run.err.find("FFmpeg"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
 }
 
 TEST_F(CliTest, AMissingEncoderBesideTheProgramIsReported) {
