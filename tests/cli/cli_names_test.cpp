@@ -117,6 +117,7 @@ TEST_F(CliConvertTest, NamesThatLookLikeProtocolsOrOptionsAreTheFilesTheyName) {
 TEST_F(CliConvertTest, FaultsEndAtOnceAndEveryNameIsPrintedOnOneLine) {
     ASSERT_EQ(::mkfifo(Path("fifo.avi").c_str(), 0600), 0);
     ClipAt("line\nbreak.avi");
+    WriteFile(Path("a file"), "not a folder");
     struct Fault {
         const char* what;
         std::vector<std::string> args;
@@ -151,6 +152,11 @@ TEST_F(CliConvertTest, FaultsEndAtOnceAndEveryNameIsPrintedOnOneLine) {
          0,
          "Complete\tline\\nbreak.avi\n",
          ""},
+        {"an output folder that cannot take results",
+         {"--out", "a file", "line\nbreak.avi"},
+         1,
+         "",
+         "vantrel-cli: The output folder @/a file is not a folder.\n"},
         {"a tab, an escape and a backslash in a failure",
          {"--out", "out", "tab\there\x1b\\back.avi"},
          1,
@@ -166,7 +172,8 @@ TEST_F(CliConvertTest, FaultsEndAtOnceAndEveryNameIsPrintedOnOneLine) {
         if (*fault.err == '\0')
             EXPECT_EQ(run.err, "");
         else
-            EXPECT_NE(run.err.find(fault.err), std::string::npos) << run.err;
+            EXPECT_NE(run.err.find(Replaced(fault.err, temp_.Path())), std::string::npos)
+                << run.err;
         EXPECT_TRUE(OneJobPerLine(run.out, 1)) << run.out;
         EXPECT_TRUE(OneJobPerLine(run.err, 0)) << run.err;
     }

@@ -106,7 +106,7 @@ int DryRun(const engine::Batch& batch, const std::vector<std::string>& names) {
         return kExitJobFailed;
     }
     const std::vector<engine::Job> jobs = batch.Jobs();
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
+    for (std::size_t i = 0; i < jobs.size() && !g_interrupted.load(); ++i) {
         const engine::Job& job = jobs[i];
         if (job.state == engine::JobState::Skipped) {
             cli::WarnSkipped(names[i], job);
@@ -183,7 +183,9 @@ int main(int argc, char** argv) {
     batchOptions.toolFolder = ToolFolder();
     // Planning looks at each source and target once: no job runs yet.
     engine::Batch batch(AbsolutePaths(options.files), batchOptions, g_stop);
-    if (options.mode == cli::Mode::DryRun)
-        return DryRun(batch, options.files);
+    if (options.mode == cli::Mode::DryRun) {
+        const int status = DryRun(batch, options.files);
+        return g_interrupted.load() ? kExitStopped : status;
+    }
     return Convert(batch, options.files);
 }
