@@ -3,11 +3,16 @@
 #   bench/run.sh BIN_FOLDER     (./run bench does this with build/bin)
 #
 # The clips are made with FFmpeg's lavfi sources in a temporary folder. Each figure is the
-# median of REPS runs (default 5, or $VANTREL_BENCH_REPS), after one warm-up run:
-#   probe  vantrel-cli --probe on 20 clips / `ffmpeg -i` on each in a shell loop
-#   batch  vantrel-cli --profile 3 on ten 10-second clips / the same ten conversions by FFmpeg
-#          with the options the adapter (bin/DLL/ffmpeg) hands it
-#   cpu    vantrel-cli's own CPU time (not its children's) / the batch's wall time
+# median of REPS runs (default 5, or $VANTREL_BENCH_REPS), after one warm-up run, and all are
+# measured in the same run of this script:
+#   probe      vantrel-cli --probe --jobs 1 on 20 clips / `ffmpeg -i` on each in a shell loop
+#   probe -j2  vantrel-cli --probe --jobs 2 on the same clips / the same loop
+#   batch      vantrel-cli --jobs 1 --profile 3 on ten 10-second clips / the same ten
+#              conversions by FFmpeg one at a time, with the options the adapter
+#              (bin/DLL/ffmpeg) hands it
+#   batch -j2  vantrel-cli --jobs 2 / FFmpeg two at a time (xargs -P2)
+#   jobs gain  vantrel-cli --jobs 2 / FFmpeg one at a time: what two at once buy
+#   cpu        vantrel-cli's own CPU time (not its children's) / the batch's wall time
 # Run it on an otherwise idle machine: other work on the cores shows up in every figure.
 set -euo pipefail
 
@@ -58,12 +63,25 @@ elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", b - a }'; }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 
+# FFmpeg converting one clip as the adapter has it do for profile 3:
+#   ffmpeg_one.sh OUT_FOLDER SOURCE
+cat >"$work/ffmpeg_one.sh" <<SCRIPT
+#!/usr/bin/env bash
+title=\$(basename "\$2" .avi)
+exec "$ffmpeg" -nostdin -y -i "\$2" -metadata "title=\$title" -c:a libmp3lame -ac 2 -ar 22050 \\
+    -b:a 96k -s 320x240 -r 20 -b:v 256k -f flv "\$1/\$title.flv" 2>/dev/null
+SCRIPT
+chmod +x "$work/ffmpeg_one.sh"
+
+# probe_cli JOBS: the wall time of vantrel-cli --probe on the 20 clips.
 probe_cli() {
     local start end
     start=$(now)
-    "$cli" --probe "${probe_clips[@]}" >"$work/probe.txt" || fail "vantrel-cli --probe failed"
+    "$cli" --probe --jobs "$1" "${probe_clips[@]}" >"$work/probe.txt" ||
+        fail "vantrel-cli --probe --jobs $1 failed"
     end=$(now)
-    [ "$(grep -c $'\t00:00:02.0' "$work/probe.txt")" -eq 20 ] || fail "vantrel-cli --probe missed a length"
+    [ "$(grep -c $'\t00:00:02.0' "$work/probe.txt")" -eq 20 ] ||
+        fail "vantrel-cli --probe --jobs $1 missed a length"
     elapsed "$start" "$end"
 }
 
@@ -77,63 +95,89 @@ probe_ffmpeg() {
     elapsed "$start" "$end"
 }
 
-# Prints the wall time and vantrel-cli's own CPU time.
+# batch_cli JOBS: the wall time and vantrel-cli's own CPU time of the ten conversions.
 batch_cli() {
     rm -f "$work/out-cli"/*.flv
-    "$work/cpu_of" "$work/cpu.txt" "$cli" --profile 3 --out "$work/out-cli" "${batch_clips[@]}" \
-        >/dev/null || fail "vantrel-cli --profile 3 failed"
+    "$work/cpu_of" "$work/cpu.txt" "$cli" --jobs "$1" --profile 3 --out "$work/out-cli" \
+        "${batch_clips[@]}" >/dev/null || fail "vantrel-cli --jobs $1 --profile 3 failed"
     [ "$(find "$work/out-cli" -name '*.flv' | wc -l)" -eq 10 ] ||
-        fail "vantrel-cli wrote fewer than ten FLVs"
+        fail "vantrel-cli --jobs $1 wrote fewer than ten FLVs"
     local own wall
     read -r own wall _ <"$work/cpu.txt"
     echo "$wall $own"
 }
 
-# The command line the adapter gives FFmpeg for profile 3.
+# batch_ffmpeg AT_ONCE: the wall time of the ten conversions by FFmpeg, AT_ONCE at a time.
 batch_ffmpeg() {
-    local start end f title
+    local start end
     rm -f "$work/out-ffmpeg"/*.flv
     start=$(now)
-    for f in "${batch_clips[@]}"; do
-        title=$(basename "$f" .avi)
-        "$ffmpeg" -nostdin -y -i "$f" -metadata "title=$title" -c:a libmp3lame -ac 2 -ar 22050 \
-            -b:a 96k -s 320x240 -r 20 -b:v 256k -f flv "$work/out-ffmpeg/$title.flv" 2>/dev/null ||
-            fail "FFmpeg could not convert $f"
-    done
+    printf '%s\0' "${batch_clips[@]}" |
+        xargs -0 -n1 -P"$1" "$work/ffmpeg_one.sh" "$work/out-ffmpeg" ||
+        fail "FFmpeg could not convert the clips $1 at a time"
     end=$(now)
+    [ "$(find "$work/out-ffmpeg" -name '*.flv' | wc -l)" -eq 10 ] ||
+        fail "FFmpeg wrote fewer than ten FLVs"
     elapsed "$start" "$end"
 }
 
 echo "bench: warming up"
-probe_cli >/dev/null
+probe_cli 2 >/dev/null
 probe_ffmpeg >/dev/null
-batch_cli >/dev/null
-batch_ffmpeg >/dev/null
+batch_cli 2 >/dev/null
+batch_ffmpeg 2 >/dev/null
 
-probe_cli_times=() probe_ffmpeg_times=() batch_cli_times=() batch_ffmpeg_times=() cpu_shares=()
+share() { awk -v c="$1" -v w="$2" 'BEGIN { printf "%.5f", c / w }'; }
+probe1=() probe2=() probe_loop=() batch1=() batch2=() ffmpeg1=() ffmpeg2=() cpu1=() cpu2=()
 for run in $(seq 1 "$reps"); do
     echo "bench: run $run of $reps"
-    probe_cli_times+=("$(probe_cli)")
-    probe_ffmpeg_times+=("$(probe_ffmpeg)")
-    read -r wall own < <(batch_cli)
-    batch_cli_times+=("$wall")
-    cpu_shares+=("$(awk -v c="$own" -v w="$wall" 'BEGIN { printf "%.5f", c / w }')")
-    batch_ffmpeg_times+=("$(batch_ffmpeg)")
+    probe1+=("$(probe_cli 1)")
+    probe2+=("$(probe_cli 2)")
+    probe_loop+=("$(probe_ffmpeg)")
+    read -r wall own < <(batch_cli 1)
+    batch1+=("$wall")
+    cpu1+=("$(share "$own" "$wall")")
+    read -r wall own < <(batch_cli 2)
+    batch2+=("$wall")
+    cpu2+=("$(share "$own" "$wall")")
+    ffmpeg1+=("$(batch_ffmpeg 1)")
+    ffmpeg2+=("$(batch_ffmpeg 2)")
 done
 
-pc=$(median "${probe_cli_times[@]}")
-pf=$(median "${probe_ffmpeg_times[@]}")
-bc=$(median "${batch_cli_times[@]}")
-bf=$(median "${batch_ffmpeg_times[@]}")
-cpu=$(median "${cpu_shares[@]}")
+p1=$(median "${probe1[@]}")
+p2=$(median "${probe2[@]}")
+pl=$(median "${probe_loop[@]}")
+b1=$(median "${batch1[@]}")
+b2=$(median "${batch2[@]}")
+f1=$(median "${ffmpeg1[@]}")
+f2=$(median "${ffmpeg2[@]}")
+cores=$(nproc)
+
+# figure NAME RATIO LIMIT TEXT: one line, with whether RATIO is at most LIMIT.
+figure() {
+    local met
+    met=$(awk -v r="$2" -v l="$3" 'BEGIN { print (r <= l) ? "met" : "MISSED" }')
+    printf '%-10s %6.3f  target at most %-4s %-6s  %s\n' "$1" "$2" "$3" "$met" "$4"
+}
 
 echo
-echo "Medians of $reps runs ($(nproc) cores):"
-printf 'probe  %6.3f  (vantrel-cli --probe %.3f s / ffmpeg -i loop %.3f s, 20 clips)      target at most 1.2\n' \
-    "$(ratio "$pc" "$pf")" "$pc" "$pf"
-printf 'batch  %6.3f  (vantrel-cli --profile 3 %.3f s / ffmpeg loop %.3f s, ten 10 s clips)  target at most 1.05\n' \
-    "$(ratio "$bc" "$bf")" "$bc" "$bf"
+echo "Medians of $reps runs on $cores cores:"
+figure probe "$(ratio "$p1" "$pl")" 1.2 \
+    "vantrel-cli --probe --jobs 1 $p1 s / ffmpeg -i loop $pl s, 20 clips"
+figure "probe -j2" "$(ratio "$p2" "$pl")" 0.7 \
+    "vantrel-cli --probe --jobs 2 $p2 s / ffmpeg -i loop $pl s"
+figure batch "$(ratio "$b1" "$f1")" 1.05 \
+    "vantrel-cli --jobs 1 $b1 s / FFmpeg one at a time $f1 s, ten 10 s clips"
+figure "batch -j2" "$(ratio "$b2" "$f2")" 1.05 \
+    "vantrel-cli --jobs 2 $b2 s / FFmpeg two at a time (xargs -P2) $f2 s"
+figure "jobs gain" "$(ratio "$b2" "$f1")" 0.7 \
+    "vantrel-cli --jobs 2 $b2 s / FFmpeg one at a time $f1 s; the target is for 2 cores, here $cores"
 # CPU time is counted in clock ticks: a share below one tick per batch reads as 0.
-tick=$(awk -v hz="$(getconf CLK_TCK)" -v w="$bc" 'BEGIN { printf "%.2f", 100 / hz / w }')
-printf 'cpu    %6.2f%% (vantrel-cli own CPU time / batch wall time; one clock tick is %s%%)    target under 2%%\n' \
-    "$(awk -v c="$cpu" 'BEGIN { printf "%.2f", 100 * c }')" "$tick"
+for jobs in 1 2; do
+    if [ "$jobs" = 1 ]; then cpu=$(median "${cpu1[@]}") wall=$b1; else cpu=$(median "${cpu2[@]}") wall=$b2; fi
+    pct=$(awk -v c="$cpu" 'BEGIN { printf "%.2f", 100 * c }')
+    tick=$(awk -v hz="$(getconf CLK_TCK)" -v w="$wall" 'BEGIN { printf "%.2f", 100 / hz / w }')
+    met=$(awk -v p="$pct" 'BEGIN { print (p < 2) ? "met" : "MISSED" }')
+    printf '%-10s %5.2f%%  target under 2%%     %-6s  vantrel-cli --jobs %s own CPU time / wall time (a clock tick is %s%%)\n' \
+        "cpu -j$jobs" "$pct" "$met" "$jobs" "$tick"
+done

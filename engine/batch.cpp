@@ -58,8 +58,21 @@ void Batch::Plan(const std::vector<std::string>& sources) {
                  jobs_[owner->second].source);
         } else if (!options_.overwrite && platform::PathExists(job.target)) {
             skip(job.target + " exists");
+            job.targetExists = true;
         }
         jobs_.push_back(std::move(job));
+    }
+    // A job removes whatever stands at its ".part" name before it runs: never another job's
+    // source ("clip.flv.part" converted in the same batch as "clip.avi").
+    for (Job& job : jobs_) {
+        if (job.state != JobState::Ready)
+            continue;
+        const std::string part = PartPathOf(job.target);
+        if (const auto owner = sourceOwner.find(IdentityOf(part)); owner != sourceOwner.end()) {
+            job.state = JobState::Skipped;
+            job.reason =
+                "its temporary output " + part + " is the source " + jobs_[owner->second].source;
+        }
     }
 }
 

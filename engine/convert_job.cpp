@@ -32,13 +32,6 @@ std::string SourceProblem(const Job& job, const platform::FileStatus& source) {
     return "";
 }
 
-// The command for the job, writing to `output` instead of the target.
-CommandLine CommandFor(const Job& job, const ConvertSettings& settings, const std::string& output) {
-    CommandLine command = BuildConvertCommand(job.source, settings.folder, settings.profile);
-    command.args.back() = output;  // the output path is always the last argument
-    return command;
-}
-
 // Moves a finished run's output onto the target; why that failed, or "".
 std::string Publish(const std::string& part, const std::string& target) {
     if (const std::string why = OutputFailure(platform::StatusOf(part), part); !why.empty())
@@ -53,6 +46,12 @@ std::string Publish(const std::string& part, const std::string& target) {
 
 }  // namespace
 
+CommandLine JobCommand(const Job& job, const std::string& folder, int profile) {
+    CommandLine command = BuildConvertCommand(job.source, folder, profile);
+    command.args.back() = PartPathOf(job.target);  // the output path is always the last argument
+    return command;
+}
+
 ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
                          const std::atomic<bool>& stop, const ConvertCallbacks& callbacks) {
     const platform::FileStatus source = platform::StatusOf(job.source);
@@ -65,7 +64,7 @@ ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
     if (platform::StatusOf(part).kind == Kind::Folder || !platform::RemoveFile(part))
         return Failed("the temporary output " + part + " cannot be replaced");
 
-    const CommandLine command = CommandFor(job, settings, part);
+    const CommandLine command = JobCommand(job, settings.folder, settings.profile);
     EncoderProcess tool;
     const EncoderProcess::StartStatus started = tool.Start(command, settings.toolFolder);
     if (const char* text = StartFailureText(started); *text && callbacks.alert)

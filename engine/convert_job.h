@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "engine/command_line.h"
 #include "engine/job.h"
 
 namespace engine {
@@ -38,6 +39,10 @@ struct ConvertResult {
     std::string reason;
     int exitCode = -1;
 };
+
+// The command that converts `job`: the profile's command line with the job's ".part" name as
+// the output. A dry run prints it; ConvertJob runs it.
+CommandLine JobCommand(const Job& job, const std::string& folder, int profile);
 
 // Converts `job.source` into `job.target`. Returns Stop as soon as `stop` is seen set (the
 // flag is left for the caller to clear). Never throws.

@@ -25,6 +25,9 @@ struct Job {
     int progress = 0;    // per cent, 0 to 100
     std::string reason;  // why it did not complete; "" otherwise
     int exitCode = -1;   // the encoder's exit status, -1 when it did not exit by itself
+    // Skipped only because its target exists and the batch does not overwrite; a front end
+    // can say how to convert it anyway.
+    bool targetExists = false;
 
     bool Ended() const { return state != JobState::Ready && state != JobState::Converting; }
 };

@@ -122,8 +122,8 @@ MediaInfo ProbeMedia(const std::string& path) {
     }
     const ChildResult run =
         RunChild({ffprobe, "-v", "error", "-show_entries",
-                  "format=format_name:format_tags=title:stream=codec_type,codec_name,profile,"
-                  "width,height,pix_fmt,r_frame_rate,sample_rate,channels",
+                  "format=format_name,duration:format_tags=title:stream=codec_type,codec_name,"
+                  "profile,width,height,pix_fmt,r_frame_rate,sample_rate,channels",
                   "-of", "compact", path},
                  Environment(), kToolLimit);
     info.error = Failure(run);

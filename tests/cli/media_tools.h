@@ -39,7 +39,7 @@ std::string WriteCorruptVideo(const std::string& path, std::size_t bytes = 65536
 
 struct MediaInfo {
     std::string error;                          // "" when ffprobe read the file
-    std::map<std::string, std::string> format;  // format_name, tag:title
+    std::map<std::string, std::string> format;  // format_name, duration, tag:title
     std::map<std::string, std::string> video;   // codec_name, profile, width, height, pix_fmt,
                                                 // r_frame_rate
     std::map<std::string, std::string> audio;   // codec_name, sample_rate, channels

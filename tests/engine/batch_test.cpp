@@ -195,25 +195,30 @@ TEST_F(BatchTest, JobsThatWouldWriteATargetTwiceOrNotAtAllAreSkipped) {
     const std::string holiday = folders.Source("holiday.avi");
     const std::string log = folders.Path("args.log");
 
+    // A source that stands where another job writes its ".part".
+    const std::string partName = folders.Out("clip.flv.part");
+    WriteFile(partName, "a source");
+
     Run({holiday, "relative.avi", holiday, folders.Source("holiday.mp4"),
-         folders.Source("exists.avi", "log-args " + log + "\nexit 0\n")});
+         folders.Source("exists.avi", "log-args " + log + "\nexit 0\n"), partName,
+         folders.Source("clip.avi")});
 
     EXPECT_EQ(events.State(0), JobState::Complete);
     const std::pair<int, const char*> skipped[] = {
-        {1, "not absolute"},
-        {2, "named more than once"},
-        {3, "also the target of"},
-        {4, "exists"},
+        {1, "not absolute"}, {2, "named more than once"}, {3, "also the target of"},
+        {4, "exists"},       {6, "is the source"},
     };
     for (const auto& [job, reason] : skipped) {
         EXPECT_EQ(events.State(job), JobState::Skipped) << job;
         EXPECT_NE(events.Reason(job).find(reason), std::string::npos) << events.Reason(job);
         EXPECT_EQ(std::count(events.started.begin(), events.started.end(), job), 0) << job;
+        EXPECT_EQ(events.ended[job].targetExists, job == 4) << job;
     }
     EXPECT_NE(events.Reason(3).find(holiday), std::string::npos);
     EXPECT_EQ(ReadFile(folders.Out("exists.flv")), "keep me");
     EXPECT_FALSE(Exists(log));
-    EXPECT_EQ(events.summary->skipped, 4);
+    EXPECT_EQ(events.summary->skipped, 5);
+    EXPECT_EQ(ReadFile(partName), "a source");
 }
 
 TEST_F(BatchTest, StopBeforeTheBatchStartsNothingAndIsCleared) {
@@ -320,6 +325,12 @@ TEST_F(BatchTest, PathsReachTheToolWholeAndTheToolWritesThePartName) {
               std::string::npos);
     EXPECT_EQ(events.State(0), JobState::Complete);
     EXPECT_TRUE(Exists(folders.Out("my \"best\" $HOME clip.flv")));
+    // What a dry run prints is what ran.
+    std::string printed;
+    const engine::CommandLine command = engine::JobCommand(events.ended[0], options.folder, 3);
+    for (std::size_t i = 1; i < command.args.size(); ++i) printed += command.args[i] + "\n";
+    ASSERT_GE(args.size(), printed.size());
+    EXPECT_EQ(args.substr(args.size() - printed.size()), printed);
 }
 
 TEST(OutputFolderProblemTest, NamesWhatIsWrongWithTheFolder) {

@@ -34,11 +34,20 @@ std::string ProfileList() {
     return list;
 }
 
+// A count of one or more, in decimal digits only.
+std::optional<int> ParseJobs(const std::string& text) {
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const int jobs = std::stoi(text);
+    return jobs >= 1 ? std::optional<int>(jobs) : std::nullopt;
+}
+
 }  // namespace
 
 std::string UsageText() {
-    return "usage: vantrel-cli [--profile N] [--out DIR] [--overwrite] [--dry-run | --probe] "
-           "FILE...\n"
+    return "Usage: vantrel-cli [--profile N] [--out DIR] [--overwrite] [--jobs N]\n"
+           "                   [--dry-run | --probe] FILE...\n"
            "\n"
            "Converts video files to FLV with the encoder beside Vantrel.\n"
            "\n"
@@ -46,12 +55,22 @@ std::string UsageText() {
            LastProfile() + "; default: the profile last chosen in Vantrel\n" + ProfileList() +
            "  --out DIR     output folder; default: Vantrel's output folder\n"
            "  --overwrite   convert even when the target file exists\n"
+           "  -j, --jobs N  convert or probe up to N files at once; default: the number of\n"
+           "                processors online, at most the number of files\n"
            "  --dry-run     print each encoder command line; run nothing, write nothing\n"
            "  --probe       print each file's length, as the job list shows it\n"
            "  --help        show this text\n"
            "  --version     show the version\n"
            "\n"
-           "Exit status: 0 all jobs complete, 1 a job failed, 2 bad usage, 130 stopped.\n";
+           "Relative paths are taken from the current folder; put -- before names that begin\n"
+           "with '-'. A conversion writes TARGET.part and renames it to TARGET when complete.\n"
+           "Each job ends with a line on standard output: its status word, a tab, the FILE;\n"
+           "--probe prints the FILE, a tab and its length. In every name printed, a backslash\n"
+           "is written \\\\, a line break \\n, a tab \\t, a carriage return \\r, and any other\n"
+           "control character (bytes 01 to 1f, 7f) as \\xHH, two hex digits: one job, one line.\n"
+           "\n"
+           "Exit status: 0 all jobs complete (skipped ones are warned about), 1 a job failed\n"
+           "or a length was not found, 2 bad usage, 130 stopped.\n";
 }
 
 ParseResult ParseOptions(const std::vector<std::string>& args) {
@@ -76,6 +95,9 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
         if (const auto eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
+        } else if (arg.rfind("-j", 0) == 0 && arg.size() > 2) {  // "-j4"
+            name = "-j";
+            value = arg.substr(2);
         }
         auto takeValue = [&]() -> std::optional<std::string> {
             if (value)
@@ -100,6 +122,13 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
             if (!options.profile)
                 return fail("--profile takes a number from 0 to " + LastProfile() + ", not '" +
                             *text + "'");
+        } else if (name == "--jobs" || name == "-j") {
+            const auto text = takeValue();
+            if (!text)
+                return fail("--jobs needs a number of 1 or more");
+            options.jobs = ParseJobs(*text);
+            if (!options.jobs)
+                return fail("--jobs takes a number of 1 or more, not '" + *text + "'");
         } else if (name == "--out") {
             const auto text = takeValue();
             if (!text || text->empty())

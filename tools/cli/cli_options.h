@@ -13,6 +13,7 @@ struct Options {
     Mode mode = Mode::Convert;
     std::optional<int> profile;      // --profile N, an index of engine::kProfiles
     std::optional<std::string> out;  // --out DIR
+    std::optional<int> jobs;         // --jobs N: conversions or probes at once, 1 or more
     bool overwrite = false;
     std::vector<std::string> files;
 };

@@ -1,5 +1,6 @@
 // vantrel-cli: Vantrel's batch conversion for scripts and terminals, on the same engine,
-// settings file and encoder as the window.
+// settings file and encoder as the window. The engine decides which jobs run and how; this
+// program only turns the command line into a batch and prints what the batch reports.
 #include <signal.h>
 #include <unistd.h>
 
@@ -10,12 +11,17 @@
 #include <vector>
 
 #include "cli_options.h"
-#include "engine/command_line.h"
-#include "engine/convert_worker.h"
-#include "engine/job_row.h"
+#include "engine/batch.h"
+#include "engine/convert_job.h"
+#include "engine/duration_probe.h"
+#include "engine/tool_location.h"
+#include "platform/file_status.h"
 #include "platform/fs.h"
+#include "printable.h"
+#include "probe_report.h"
 #include "settings/settings_file.h"
 #include "terminal_host.h"
+#include "vantrel_config.h"
 
 namespace {
 
@@ -24,7 +30,8 @@ constexpr int kExitJobFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitStopped = 130;
 
-// Set from the signal handler: both are lock-free atomics, safe to store there.
+// Set from the signal handler: both are lock-free atomics, safe to store there. `g_stop` is
+// the engine's stop request (the batch clears it when it honours it); `g_interrupted` stays.
 std::atomic<bool> g_stop{false};
 std::atomic<bool> g_interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
@@ -40,99 +47,109 @@ void InstallStopHandlers() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    // A closed terminal stops too: otherwise we would die at once and the encoder, ended by
-    // the adapter, would leave a partial output behind.
+    // A closed terminal stops too: otherwise we would die at once and the encoders, ended by
+    // the adapter, would leave their partial outputs behind.
     sigaction(SIGHUP, &action, nullptr);
     // A closed pipe on standard output must not kill us in the middle of a job.
     signal(SIGPIPE, SIG_IGN);
 }
 
-void Warn(const std::string& text) {
-    std::fprintf(stderr, "vantrel-cli: %s\n", text.c_str());
-}
-
 int UsageError(const std::string& error) {
-    Warn(error);
+    cli::Warn(error);
     std::fputs(cli::UsageText().c_str(), stderr);
     return kExitUsage;
 }
 
-// The files in the order given, each once: a second naming of the same file is dropped with a
-// warning.
-std::vector<std::string> DistinctFiles(const std::vector<std::string>& files) {
-    std::vector<std::string> distinct;
-    for (const std::string& file : files) {
-        bool seen = false;
-        for (const std::string& earlier : distinct)
-            seen = seen || earlier == file || platform::SameFile(earlier, file);
-        if (seen)
-            Warn(file + " is named more than once; it is converted once");
-        else
-            distinct.push_back(file);
-    }
-    return distinct;
+// The folder whose DLL/ffmpeg is the encoder: beside the program, or where it is installed.
+std::string ToolFolder() {
+    return engine::FindToolFolder();
 }
 
-// The output folder: --out, else the stored one after the start-up folder check, which here
-// writes nothing to the settings file (and, for a dry run, creates nothing either).
+// How many conversions or probes run at once: --jobs, else one per processor; never more
+// than there are files.
+int ParallelJobs(const cli::Options& options) {
+    const int wanted = options.jobs ? *options.jobs : platform::OnlineCores();
+    return std::max(1, static_cast<int>(std::min<std::size_t>(wanted, options.files.size())));
+}
+
+bool IsAbsolute(const std::string& path) {
+    return !path.empty() && path.front() == '/';
+}
+
+std::vector<std::string> AbsolutePaths(const std::vector<std::string>& paths) {
+    std::vector<std::string> absolute;
+    absolute.reserve(paths.size());
+    for (const std::string& path : paths) absolute.push_back(platform::AbsolutePath(path));
+    return absolute;
+}
+
+// The output folder: --out made absolute, else the stored one after the start-up folder
+// check, which here writes nothing to the settings file (and, for a dry run, creates nothing
+// either).
 std::string OutputFolder(const cli::Options& options) {
     if (options.out)
-        return *options.out;
+        return platform::AbsolutePath(*options.out);
     const std::string stored = settings::ReadText(settings::kOutPath, settings::DefaultOutPath());
     return settings::ResolveOutputFolder(stored, options.mode != cli::Mode::DryRun).folder;
 }
 
-int Convert(const cli::Options& options, const std::vector<std::string>& files,
-            const std::string& folder, int profile) {
-    std::vector<std::string> jobs;
-    std::vector<std::string> targets;  // of `jobs`, in the same order
-    for (const std::string& file : files) {
-        const std::string target = engine::OutputPathOf(file, folder);
-        // Two sources with one name (a/clip.avi, b/clip.avi) would write one file: the second
-        // would replace the first's result while both report "Complete".
-        const auto claimed = std::find(targets.begin(), targets.end(), target);
-        if (claimed != targets.end()) {
-            Warn("skipping " + file + ": its target " + target + " is that of " +
-                 jobs[claimed - targets.begin()]);
-            continue;
-        }
-        if (!options.overwrite && platform::PathExists(target)) {
-            Warn("skipping " + file + ": " + target + " exists (--overwrite converts anyway)");
-            continue;
-        }
-        jobs.push_back(file);
-        targets.push_back(target);
-    }
-    if (jobs.empty())
-        return kExitOk;
-    if (!platform::CreateFolderTree(folder)) {
-        Warn("cannot create the output folder " + folder);
+int CountReady(const engine::Batch& batch) {
+    const std::vector<engine::Job> jobs = batch.Jobs();
+    return static_cast<int>(std::count_if(jobs.begin(), jobs.end(), [](const engine::Job& job) {
+        return job.state == engine::JobState::Ready;
+    }));
+}
+
+// Prints the command of each job that would run, and why the others would not.
+int DryRun(const engine::Batch& batch, const std::vector<std::string>& names) {
+    const engine::BatchOptions& options = batch.Options();
+    if (!IsAbsolute(options.folder)) {
+        cli::Warn(engine::OutputFolderProblem(options.folder));
         return kExitJobFailed;
     }
-
-    cli::TerminalHost host(jobs, folder, profile, g_stop, isatty(STDERR_FILENO) == 1);
-    engine::ConvertWorkerProc(host);
-
-    if (g_interrupted.load())
-        return kExitStopped;
-    for (const std::string& status : host.Statuses())
-        if (status != engine::kStatusComplete)
-            return kExitJobFailed;
+    const std::vector<engine::Job> jobs = batch.Jobs();
+    for (std::size_t i = 0; i < jobs.size() && !g_interrupted.load(); ++i) {
+        const engine::Job& job = jobs[i];
+        if (job.state == engine::JobState::Skipped) {
+            cli::WarnSkipped(names[i], job);
+            continue;
+        }
+        const std::string command = engine::JobCommand(job, options.folder, options.profile).Text();
+        std::fputs((cli::Printable(command) + "\n").c_str(), stdout);
+    }
     return kExitOk;
 }
 
-int Probe(const std::vector<std::string>& files) {
-    cli::TerminalHost host({}, "", 0, g_stop, false);
-    bool toolFailed = false;
-    for (const std::string& file : files) {
-        std::string length;
-        toolFailed = !host.Probe(file, &length) || toolFailed;
-        if (g_interrupted.load())
-            return kExitStopped;
-        std::printf("%s\t%s\n", file.c_str(), length.c_str());
-        std::fflush(stdout);
+int Convert(engine::Batch& batch, const std::vector<std::string>& names) {
+    const int toRun = CountReady(batch);
+    if (toRun > 0) {
+        // A missing output folder is made (the stored one may have been deleted since); if it
+        // still cannot take results, no job is started for nothing.
+        const std::string& folder = batch.Options().folder;
+        if (IsAbsolute(folder))
+            platform::CreateFolderTree(folder);
+        if (const std::string problem = batch.FolderProblem(); !problem.empty()) {
+            cli::Warn(problem);
+            return kExitJobFailed;
+        }
     }
-    return toolFailed ? kExitJobFailed : kExitOk;
+    cli::TerminalHost host(names, toRun, isatty(STDERR_FILENO) == 1);
+    engine::ConvertWorkerProc(batch, host);
+
+    if (g_interrupted.load())
+        return kExitStopped;
+    return host.Summary().failed > 0 ? kExitJobFailed : kExitOk;
+}
+
+int Probe(const cli::Options& options) {
+    engine::ProbeOptions probeOptions;
+    probeOptions.toolFolder = ToolFolder();
+    cli::ProbeReport report(options.files, g_interrupted);
+    engine::ProbeFiles(AbsolutePaths(options.files), ParallelJobs(options), probeOptions, g_stop,
+                       report);
+    if (g_interrupted.load())
+        return kExitStopped;
+    return report.AnyMissing() ? kExitJobFailed : kExitOk;
 }
 
 }  // namespace
@@ -149,24 +166,28 @@ int main(int argc, char** argv) {
             std::fputs(cli::UsageText().c_str(), stdout);
             return kExitOk;
         case cli::Mode::Version:
-            std::puts("vantrel-cli 1.40");
+            std::puts("vantrel-cli " VANTREL_VERSION);
             return kExitOk;
         default:
             break;
     }
 
     InstallStopHandlers();
-    const std::vector<std::string> files = DistinctFiles(options.files);
     if (options.mode == cli::Mode::Probe)
-        return Probe(files);
+        return Probe(options);
 
-    const int profile =
+    engine::BatchOptions batchOptions;
+    batchOptions.folder = OutputFolder(options);
+    batchOptions.profile =
         options.profile ? *options.profile : settings::ReadInt(settings::kFormat, 0);
-    const std::string folder = OutputFolder(options);
+    batchOptions.parallel = ParallelJobs(options);
+    batchOptions.overwrite = options.overwrite;
+    batchOptions.toolFolder = ToolFolder();
+    // Planning looks at each source and target once: no job runs yet.
+    engine::Batch batch(AbsolutePaths(options.files), batchOptions, g_stop);
     if (options.mode == cli::Mode::DryRun) {
-        for (const std::string& file : files)
-            std::printf("%s\n", engine::BuildConvertCommand(file, folder, profile).Text().c_str());
-        return kExitOk;
+        const int status = DryRun(batch, options.files);
+        return g_interrupted.load() ? kExitStopped : status;
     }
-    return Convert(options, files, folder, profile);
+    return Convert(batch, options.files);
 }

@@ -1,89 +1,117 @@
 #include "terminal_host.h"
 
-#include <algorithm>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
-#include "engine/tool_location.h"
+#include <cstdio>
+#include <cstdlib>
+
+#include "printable.h"
+#include "progress_line.h"
 
 namespace cli {
 namespace {
 
-constexpr int kBarWidth = 30;
-constexpr std::size_t kNameWidth = 40;
+constexpr std::size_t kDefaultColumns = 80;
+constexpr char kWipeLine[] = "\r\033[K";
 
-// The file name, shortened from the left to fit the progress line.
-std::string ShortName(const std::string& path) {
-    std::string name = path.substr(path.find_last_of('/') + 1);
-    if (name.size() > kNameWidth)
-        name = "..." + name.substr(name.size() - (kNameWidth - 3));
-    return name;
+// The width of the terminal on standard error, else $COLUMNS, else 80.
+std::size_t TerminalColumns() {
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+        return size.ws_col;
+    if (const char* columns = std::getenv("COLUMNS")) {
+        const long value = std::strtol(columns, nullptr, 10);
+        if (value > 0)
+            return static_cast<std::size_t>(value);
+    }
+    return kDefaultColumns;
+}
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(path.find_last_of('/') + 1);
 }
 
 }  // namespace
 
-TerminalHost::TerminalHost(std::vector<std::string> sources, std::string folder, int profile,
-                           std::atomic<bool>& stop, bool showProgress)
-    : sources_(std::move(sources)),
-      statuses_(sources_.size()),
-      folder_(std::move(folder)),
-      profile_(profile),
-      stop_(stop),
-      showProgress_(showProgress) {}
-
-void TerminalHost::SetRowStatus(int row, const std::string& status) {
-    statuses_.at(row) = status;
-    if (showProgress_ && status == "Converting")
-        SetProgressPos(0);
+void Warn(const std::string& text) {
+    std::fprintf(stderr, "vantrel-cli: %s\n", Printable(text).c_str());
+    std::fflush(stderr);
 }
 
-void TerminalHost::SetProgressPos(int pos) {
-    if (!showProgress_ || current_ < 0)
+void WarnSkipped(const std::string& name, const engine::Job& job) {
+    Warn("skipping " + name + ": " + job.reason +
+         (job.targetExists ? " (--overwrite converts anyway)" : ""));
+}
+
+TerminalHost::TerminalHost(std::vector<std::string> names, int toRun, bool showProgress)
+    : names_(std::move(names)), showProgress_(showProgress), toRun_(toRun) {}
+
+void TerminalHost::JobStarted(int index, const engine::Job&) {
+    running_[index] = 0;
+    DrawProgress();
+}
+
+void TerminalHost::JobProgress(int index, const engine::Job& job, int batchPercent) {
+    running_[index] = job.progress;
+    batchPercent_ = batchPercent;
+    DrawProgress();
+}
+
+void TerminalHost::JobEnded(int index, const engine::Job& job, int batchPercent) {
+    ClearProgress();
+    const std::string& name = names_.at(index);
+    if (job.state == engine::JobState::Skipped) {
+        WarnSkipped(name, job);  // not a failure: the job was not meant to run
+    } else {
+        running_.erase(index);
+        ++done_;
+        batchPercent_ = batchPercent;
+        std::printf("%s\t%s\n", engine::StatusWord(job.state), Printable(name).c_str());
+        std::fflush(stdout);
+        if (job.state == engine::JobState::Error)
+            Warn(name + ": " + job.reason);
+    }
+    DrawProgress();
+}
+
+void TerminalHost::Alert(const std::string& text) {
+    // The same failure of every job (the encoder missing) is said once.
+    if (!alerted_.insert(text).second)
         return;
-    const int percent = std::clamp(pos, 0, 100);
-    const int filled = percent * kBarWidth / 100;
-    std::fprintf(stderr, "\r\033[K%s [%s%s] %3d%%", ShortName(sources_[current_]).c_str(),
-                 std::string(filled, '#').c_str(), std::string(kBarWidth - filled, '-').c_str(),
-                 percent);
+    ClearProgress();
+    Warn(text);
+    DrawProgress();
+}
+
+void TerminalHost::BatchEnded(const engine::BatchSummary& summary) {
+    summary_ = summary;
+    ClearProgress();
+}
+
+void TerminalHost::DrawProgress() {
+    if (!showProgress_ || running_.empty())
+        return;
+    std::vector<RunningJob> running;
+    for (const auto& [index, percent] : running_)
+        running.push_back({Printable(FileNameOf(names_.at(index))), percent});
+    // Leave the last column free, or the terminal may wrap the line.
+    const std::string line =
+        ProgressLine(done_, toRun_, batchPercent_, running, TerminalColumns() - 1);
+    if (progressShown_ && line == lastDrawn_)
+        return;
+    std::fprintf(stderr, "%s%s", kWipeLine, line.c_str());
     std::fflush(stderr);
+    lastDrawn_ = line;
     progressShown_ = true;
 }
 
-void TerminalHost::ClearProgressLine() {
+void TerminalHost::ClearProgress() {
     if (!progressShown_)
         return;
-    std::fputs("\r\033[K", stderr);
+    std::fputs(kWipeLine, stderr);
     std::fflush(stderr);
     progressShown_ = false;
-}
-
-void TerminalHost::ShowError(const std::string& text) {
-    ClearProgressLine();
-    std::fprintf(stderr, "vantrel-cli: %s\n", text.c_str());
-}
-
-std::string TerminalHost::ToolFolder() {
-    return engine::FindToolFolder();
-}
-
-void TerminalHost::JobFinished(int row, const engine::JobReport& report) {
-    ClearProgressLine();
-    statuses_.at(row) = report.status;
-    std::fprintf(stdout, "%s\t%s\n", report.status.c_str(), sources_.at(row).c_str());
-    std::fflush(stdout);
-    if (!report.reason.empty() && report.status != "Stop")
-        std::fprintf(stderr, "vantrel-cli: %s: %s\n", sources_.at(row).c_str(),
-                     report.reason.c_str());
-}
-
-bool TerminalHost::Probe(const std::string& source, std::string* length) {
-    probeFile_ = source;
-    duration_.clear();
-    const engine::ProbeOutcome outcome = engine::RunDurationProbe(*this, engine::ProbeWait{});
-    *length = duration_;
-    if (!outcome.startFailure.empty())
-        ShowError(outcome.startFailure);
-    else if (!outcome.toolFailure.empty())
-        ShowError(source + ": " + outcome.toolFailure);
-    return outcome.startFailure.empty() && outcome.toolFailure.empty();
 }
 
 }  // namespace cli

@@ -1,62 +1,52 @@
-// The worker's and the probe's host for a terminal: the job list is the files given on the
-// command line, statuses go to standard output, progress to standard error.
+// What vantrel-cli shows of a running batch: a status line on standard output as each job
+// ends, warnings and failure reasons on standard error, and on a terminal a progress line of
+// the whole batch that is wiped before anything else is written.
 #pragma once
 
-#include <atomic>
-#include <cstdio>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "engine/duration_probe.h"
-#include "engine/worker_host.h"
+#include "engine/batch.h"
 
 namespace cli {
 
-class TerminalHost final : public engine::WorkerHost, public engine::ProbeHost {
+class TerminalHost final : public engine::BatchEvents {
 public:
-    // `showProgress`: draw a progress bar on standard error (only sensible on a terminal).
-    TerminalHost(std::vector<std::string> sources, std::string folder, int profile,
-                 std::atomic<bool>& stop, bool showProgress);
+    // `names`: each job's file as the user gave it, in the batch's order; `toRun`: how many
+    // of them are not skipped. `showProgress`: draw the progress line on standard error (only
+    // sensible on a terminal).
+    TerminalHost(std::vector<std::string> names, int toRun, bool showProgress);
 
-    // WorkerHost
-    int RowCount() override { return static_cast<int>(sources_.size()); }
-    std::string RowPath(int row) override { return sources_.at(row); }
-    void SetRowStatus(int row, const std::string& status) override;
-    void SelectRow(int row) override { current_ = row; }
-    void SetProgressRange(int, int) override {}
-    void SetProgressPos(int pos) override;
-    std::string OutputFolder() override { return folder_; }
-    int ProfileIndex() override { return profile_; }
-    std::atomic<bool>& StopFlag() override { return stop_; }
-    void EnableControls() override {}
-    void OpenFolder(const std::string&) override {}  // a script wants no window
-    void ShowError(const std::string& text) override;
-    std::string ToolFolder() override;
-    void JobFinished(int row, const engine::JobReport& report) override;
+    void JobStarted(int index, const engine::Job& job) override;
+    void JobProgress(int index, const engine::Job& job, int batchPercent) override;
+    void JobEnded(int index, const engine::Job& job, int batchPercent) override;
+    void Alert(const std::string& text) override;
+    void BatchEnded(const engine::BatchSummary& summary) override;
 
-    // ProbeHost
-    std::string ProbeFile() override { return probeFile_; }
-    void SetDuration(const std::string& text) override { duration_ = text; }
-
-    // Probes one file: `length` is its Length text, "" when none was found. False (with a
-    // message on standard error) when the encoder itself could not run.
-    bool Probe(const std::string& source, std::string* length);
-
-    const std::vector<std::string>& Statuses() const { return statuses_; }
+    const engine::BatchSummary& Summary() const { return summary_; }
 
 private:
-    void ClearProgressLine();
+    void DrawProgress();
+    void ClearProgress();
 
-    std::vector<std::string> sources_;
-    std::vector<std::string> statuses_;
-    std::string folder_;
-    int profile_;
-    std::atomic<bool>& stop_;
-    bool showProgress_;
+    const std::vector<std::string> names_;
+    const bool showProgress_;
     bool progressShown_ = false;
-    int current_ = -1;
-    std::string probeFile_;
-    std::string duration_;
+    std::string lastDrawn_;
+    std::map<int, int> running_;  // job index to per cent
+    const int toRun_;
+    int done_ = 0;  // jobs that ran and ended
+    int batchPercent_ = 0;
+    std::set<std::string> alerted_;
+    engine::BatchSummary summary_;
 };
+
+// Writes "vantrel-cli: TEXT" on standard error, with TEXT made printable.
+void Warn(const std::string& text);
+
+// Warns that the job of file `name` is skipped, and why.
+void WarnSkipped(const std::string& name, const engine::Job& job);
 
 }  // namespace cli
