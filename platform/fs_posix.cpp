@@ -25,9 +25,11 @@ FileStatus FileStatus::FromError(const std::string& what, int error) {
 
 namespace {
 
-// The failure of the call that has just failed: errno is read before anything can change it.
-FileStatus LastCallFailed(const std::string& what) {
-    return FileStatus::FromError(what, errno);
+// The failure of the call that has just failed, "<what> <path>: <reason>": errno is read
+// first, before building the message can change it.
+FileStatus LastCallFailed(const char* what, const std::string& path) {
+    const int error = errno;
+    return FileStatus::FromError(std::string(what) + " " + path, error);
 }
 
 }  // namespace
@@ -41,7 +43,7 @@ FileStatus CreateFolder(const std::string& path) {
     if (path.empty())
         return FileStatus("cannot create a folder without a name", ENOENT);
     if (::mkdir(path.c_str(), 0777) != 0)
-        return LastCallFailed("cannot create folder " + path);
+        return LastCallFailed("cannot create folder", path);
     return {};
 }
 
@@ -57,7 +59,7 @@ FileStatus CreateFolderTree(const std::string& path) {
     }
     if (::mkdir(path.c_str(), 0777) == 0)
         return {};
-    const FileStatus failed = LastCallFailed("cannot create folder " + path);
+    const FileStatus failed = LastCallFailed("cannot create folder", path);
     // Another process may have made it in the meantime.
     if (failed.Error() == EEXIST && FolderExists(path))
         return {};
@@ -71,7 +73,7 @@ bool PathExists(const std::string& path) {
 
 FileStatus DeleteFile(const std::string& path) {
     if (::unlink(path.c_str()) != 0)
-        return LastCallFailed("cannot delete " + path);
+        return LastCallFailed("cannot delete", path);
     return {};
 }
 
@@ -103,7 +105,7 @@ std::optional<std::string> ReadFile(const std::string& path, FileStatus* status)
     };
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return fail(LastCallFailed("cannot read " + path));
+        return fail(LastCallFailed("cannot read", path));
     std::string content;
     char buf[65536];
     for (;;) {
@@ -111,7 +113,7 @@ std::optional<std::string> ReadFile(const std::string& path, FileStatus* status)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            FileStatus why = LastCallFailed("cannot read " + path);
+            FileStatus why = LastCallFailed("cannot read", path);
             ::close(fd);
             return fail(std::move(why));
         }
@@ -134,15 +136,15 @@ FileStatus WriteAndFlush(int fd, const std::string& content, std::optional<mode_
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return LastCallFailed("cannot write " + what);
+            return LastCallFailed("cannot write", what);
         if (n == 0)
             return FileStatus::FromError("cannot write " + what, EIO);
         done += static_cast<size_t>(n);
     }
     if (mode && ::fchmod(fd, *mode) != 0)
-        return LastCallFailed("cannot set the permissions of " + what);
+        return LastCallFailed("cannot set the permissions of", what);
     if (::fsync(fd) != 0)
-        return LastCallFailed("cannot write " + what);
+        return LastCallFailed("cannot write", what);
     return {};
 }
 
@@ -212,7 +214,7 @@ FileStatus WriteNamed(const std::string& temp, const std::string& content,
                       std::optional<mode_t> mode) {
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0)
-        return LastCallFailed("cannot create the temporary file " + temp);
+        return LastCallFailed("cannot create the temporary file", temp);
     FileStatus written = WriteAndFlush(fd, content, mode, temp);
     ::close(fd);
     if (!written)
@@ -228,7 +230,7 @@ FileStatus ReplaceableCheck(const std::string& path, const struct stat& st) {
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return FileStatus("cannot replace " + path + ": the file is read-only", EACCES);
     if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-        return LastCallFailed("cannot replace " + path);
+        return LastCallFailed("cannot replace", path);
     return {};
 }
 
@@ -241,7 +243,7 @@ FileStatus ReplaceFileAtomically(const std::string& requested, const std::string
     if (::lstat(requested.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
         char* resolved = ::realpath(requested.c_str(), nullptr);
         if (resolved == nullptr)
-            return LastCallFailed("cannot follow the link " + requested);
+            return LastCallFailed("cannot follow the link", requested);
         path = resolved;
         std::free(resolved);
     }
@@ -274,7 +276,7 @@ FileStatus ReplaceFileAtomically(const std::string& requested, const std::string
     if (!*written)
         return *written;
     if (::rename(temp.c_str(), path.c_str()) != 0) {
-        FileStatus why = LastCallFailed("cannot replace " + path);
+        FileStatus why = LastCallFailed("cannot replace", path);
         ::unlink(temp.c_str());
         return why;
     }
