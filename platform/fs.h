@@ -11,20 +11,43 @@ namespace platform {
 // The separator that joins a folder and a file name.
 inline constexpr char kPathSeparator = '/';
 
+// The outcome of a file operation: success, or a message naming what failed and the system's
+// reason, taken from the call that failed before any other call could overwrite it. Tests true
+// on success, so `if (!CreateFolderTree(x))` reads as before.
+class FileStatus {
+public:
+    FileStatus() = default;  // success
+    // A failure with the whole `message` to show and its error number (never 0).
+    FileStatus(std::string message, int error);
+    // A failure "<what>: <the system's text for error>".
+    static FileStatus FromError(const std::string& what, int error);
+
+    explicit operator bool() const { return error_ == 0; }
+    // The error number (errno) of the call that failed; 0 on success.
+    int Error() const { return error_; }
+    // "" on success.
+    const std::string& Message() const { return message_; }
+
+private:
+    int error_ = 0;
+    std::string message_;
+};
+
 // True when `path` names an existing folder (a file, a missing path or "" give false).
 bool FolderExists(const std::string& path);
 
-// Creates one folder; missing parents are not created. True on success.
-bool CreateFolder(const std::string& path);
+// Creates one folder; missing parents are not created.
+FileStatus CreateFolder(const std::string& path);
 
-// Creates a folder and every missing parent. True when the folder exists afterwards.
-bool CreateFolderTree(const std::string& path);
+// Creates a folder and every missing parent. Success when the folder exists afterwards; else
+// the failure of the first folder that could not be made.
+FileStatus CreateFolderTree(const std::string& path);
 
 // True when a file, folder or anything else exists at `path`.
 bool PathExists(const std::string& path);
 
-// Deletes a file. True on success.
-bool DeleteFile(const std::string& path);
+// Deletes a file.
+FileStatus DeleteFile(const std::string& path);
 
 // The size of a file in bytes, or nothing when it cannot be opened for reading.
 std::optional<std::uint64_t> FileSize(const std::string& path);
@@ -33,21 +56,24 @@ std::optional<std::uint64_t> FileSize(const std::string& path);
 // their spelling ("in/x.flv" and "./in/x.flv").
 bool SameFile(const std::string& a, const std::string& b);
 
-// Reads a whole file. Nothing when it cannot be read.
-std::optional<std::string> ReadFile(const std::string& path);
+// Reads a whole file. Nothing when it cannot be read; `status` (when given) then says why.
+std::optional<std::string> ReadFile(const std::string& path, FileStatus* status = nullptr);
 
-// Replaces a file with `content` atomically: a temporary file in the same folder is written,
-// flushed and renamed over the target, so readers see either the old or the new content.
-// The folder is created when missing; when `path` is a symbolic link, the file it points to
-// is replaced and the link kept. On failure the old file is untouched and `error` (when given)
-// says why.
-bool ReplaceFileAtomically(const std::string& path, const std::string& content,
-                           std::string* error = nullptr);
+// Replaces a file with `content` atomically: readers, and a kill of this process at any moment,
+// see the old or the new content, never a mix and never no file. The new content is written
+// and flushed in the same folder as an unnamed file (or, where the file system has none, as a
+// hidden temporary file), named ".<name>.tmp-<process id>-<n>" only once complete and then
+// renamed over the target. Such a temporary name whose process is gone, left by a kill between
+// those two steps, is removed by the next replacement in that folder.
+// A file that is read-only (no write permission at all, or none for this process) is left as
+// it is and reported. The folder is created when missing; when `path` is a symbolic link, the
+// file it points to is replaced and the link kept. On failure the old file is untouched.
+FileStatus ReplaceFileAtomically(const std::string& path, const std::string& content);
 
 // The folder that holds the running program (no trailing separator).
 std::string ExecutableDir();
 
-// The user's home folder.
+// The user's home folder: $HOME when it is an absolute path, else the account's.
 std::string HomeDir();
 
 // The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config.

@@ -1,35 +1,69 @@
 #include "platform/fs.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace platform {
+
+FileStatus::FileStatus(std::string message, int error)
+    : error_(error == 0 ? EIO : error), message_(std::move(message)) {}
+
+FileStatus FileStatus::FromError(const std::string& what, int error) {
+    return FileStatus(what + ": " + std::strerror(error), error);
+}
+
+namespace {
+
+// The failure of the call that has just failed, "<what> <path>: <reason>": errno is read
+// first, before building the message can change it.
+FileStatus LastCallFailed(const char* what, const std::string& path) {
+    const int error = errno;
+    return FileStatus::FromError(std::string(what) + " " + path, error);
+}
+
+}  // namespace
 
 bool FolderExists(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool CreateFolder(const std::string& path) {
-    return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
+FileStatus CreateFolder(const std::string& path) {
+    if (path.empty())
+        return FileStatus("cannot create a folder without a name", ENOENT);
+    if (::mkdir(path.c_str(), 0777) != 0)
+        return LastCallFailed("cannot create folder", path);
+    return {};
 }
 
-bool CreateFolderTree(const std::string& path) {
+FileStatus CreateFolderTree(const std::string& path) {
     if (path.empty())
-        return false;
+        return FileStatus("cannot create a folder without a name", ENOENT);
     if (FolderExists(path))
-        return true;
+        return {};
     const std::string parent = DirName(path);
-    if (!parent.empty() && parent != path && !FolderExists(parent))
-        CreateFolderTree(parent);
-    return CreateFolder(path) || FolderExists(path);
+    if (!parent.empty() && parent != path && !FolderExists(parent)) {
+        if (FileStatus made = CreateFolderTree(parent); !made)
+            return made;
+    }
+    if (::mkdir(path.c_str(), 0777) == 0)
+        return {};
+    const FileStatus failed = LastCallFailed("cannot create folder", path);
+    // Another process may have made it in the meantime.
+    if (failed.Error() == EEXIST && FolderExists(path))
+        return {};
+    return failed;
 }
 
 bool PathExists(const std::string& path) {
@@ -37,8 +71,10 @@ bool PathExists(const std::string& path) {
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
-bool DeleteFile(const std::string& path) {
-    return ::unlink(path.c_str()) == 0;
+FileStatus DeleteFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0)
+        return LastCallFailed("cannot delete", path);
+    return {};
 }
 
 std::optional<std::uint64_t> FileSize(const std::string& path) {
@@ -61,10 +97,15 @@ bool SameFile(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
+std::optional<std::string> ReadFile(const std::string& path, FileStatus* status) {
+    auto fail = [&](FileStatus why) -> std::optional<std::string> {
+        if (status)
+            *status = std::move(why);
+        return std::nullopt;
+    };
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return std::nullopt;
+        return fail(LastCallFailed("cannot read", path));
     std::string content;
     char buf[65536];
     for (;;) {
@@ -72,8 +113,9 @@ std::optional<std::string> ReadFile(const std::string& path) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
+            FileStatus why = LastCallFailed("cannot read", path);
             ::close(fd);
-            return std::nullopt;
+            return fail(std::move(why));
         }
         if (n == 0)
             break;
@@ -85,73 +127,158 @@ std::optional<std::string> ReadFile(const std::string& path) {
 
 namespace {
 
-bool WriteAll(int fd, const std::string& content) {
+// Writes everything, then the permissions (when given), then flushes it to the disk.
+FileStatus WriteAndFlush(int fd, const std::string& content, std::optional<mode_t> mode,
+                         const std::string& what) {
     size_t done = 0;
     while (done < content.size()) {
         const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
-            return false;
+        if (n < 0)
+            return LastCallFailed("cannot write", what);
+        if (n == 0)
+            return FileStatus::FromError("cannot write " + what, EIO);
         done += static_cast<size_t>(n);
     }
-    return true;
+    if (mode && ::fchmod(fd, *mode) != 0)
+        return LastCallFailed("cannot set the permissions of", what);
+    if (::fsync(fd) != 0)
+        return LastCallFailed("cannot write", what);
+    return {};
 }
 
-std::string ErrnoText(const std::string& what) {
-    return what + ": " + std::strerror(errno);
+// The temporary names of replacements of `name`: ".<name>.tmp-<process id>-<n>".
+std::string TempPrefix(const std::string& name) {
+    return "." + name + ".tmp-";
+}
+
+// The process id in a temporary name after its prefix ("<pid>-<n>"), or 0 when `rest` is not
+// of that form.
+pid_t WriterOf(std::string_view rest) {
+    const auto digits = [](std::string_view s) {
+        return !s.empty() && s.size() <= 9 && s.find_first_not_of("0123456789") == s.npos;
+    };
+    const std::size_t dash = rest.find('-');
+    if (dash == rest.npos || !digits(rest.substr(0, dash)) || !digits(rest.substr(dash + 1)))
+        return 0;
+    return static_cast<pid_t>(std::strtol(std::string(rest.substr(0, dash)).c_str(), nullptr, 10));
+}
+
+// Removes the temporary names of replacements of `name` in `folder` whose process is gone. A
+// failure here leaves a file for a later sweep and does not concern the replacement at hand.
+void SweepOrphans(const std::string& folder, const std::string& name) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const std::string prefix = TempPrefix(name);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view entryName = entry->d_name;
+        if (entryName.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const pid_t writer = WriterOf(entryName.substr(prefix.size()));
+        if (writer <= 0 || writer == ::getpid())
+            continue;
+        if (::kill(writer, 0) != 0 && errno == ESRCH)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+// Writes `content` as an unnamed file in `folder` and gives it the name `temp` once flushed, so
+// that a kill while writing leaves nothing behind. Nothing when the system cannot do that here
+// (no unnamed files on this file system, no /proc), so that a named file must be written.
+std::optional<FileStatus> WriteUnnamed(const std::string& folder, const std::string& temp,
+                                       const std::string& content, std::optional<mode_t> mode) {
+#ifdef O_TMPFILE
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return std::nullopt;
+    FileStatus written = WriteAndFlush(fd, content, mode, "a new file in " + folder);
+    if (written) {
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+    }
+    ::close(fd);
+    return written;
+#else
+    (void)folder, (void)temp, (void)content, (void)mode;
+    return std::nullopt;
+#endif
+}
+
+FileStatus WriteNamed(const std::string& temp, const std::string& content,
+                      std::optional<mode_t> mode) {
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return LastCallFailed("cannot create the temporary file", temp);
+    FileStatus written = WriteAndFlush(fd, content, mode, temp);
+    ::close(fd);
+    if (!written)
+        ::unlink(temp.c_str());
+    return written;
+}
+
+// Why `path`, which exists with `st`, must not be replaced; success when it may be.
+FileStatus ReplaceableCheck(const std::string& path, const struct stat& st) {
+    if (S_ISDIR(st.st_mode))
+        return FileStatus::FromError("cannot replace " + path, EISDIR);
+    // Checked on the permission bits as well, since root may write whatever they say.
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return FileStatus("cannot replace " + path + ": the file is read-only", EACCES);
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        return LastCallFailed("cannot replace", path);
+    return {};
 }
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& requested, const std::string& content,
-                           std::string* error) {
-    auto fail = [&](const std::string& why) {
-        if (error)
-            *error = why;
-        return false;
-    };
+FileStatus ReplaceFileAtomically(const std::string& requested, const std::string& content) {
     // A symbolic link (a linked dotfile) stays a link: its target is what gets replaced.
     std::string path = requested;
     struct stat link {};
     if (::lstat(requested.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
         char* resolved = ::realpath(requested.c_str(), nullptr);
         if (resolved == nullptr)
-            return fail(ErrnoText("cannot follow the link " + requested));
+            return LastCallFailed("cannot follow the link", requested);
         path = resolved;
         std::free(resolved);
     }
     std::string folder = DirName(path);
     if (folder.empty())
         folder = ".";
-    if (!CreateFolderTree(folder))
-        return fail(ErrnoText("cannot create folder " + folder));
+    if (FileStatus made = CreateFolderTree(folder); !made)
+        return made;
 
-    // Keep the permissions of the file being replaced.
-    mode_t mode = 0644;
+    // Keep the permissions of the file being replaced; a new file gets the default ones.
+    std::optional<mode_t> mode;
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
+    if (::stat(path.c_str(), &st) == 0) {
+        if (FileStatus replaceable = ReplaceableCheck(path, st); !replaceable)
+            return replaceable;
         mode = st.st_mode & 07777;
-
-    std::string temp = path + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        return fail(ErrnoText("cannot create a temporary file beside " + path));
-    temp = name.data();
-    const bool written = WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    const int saved = errno;
-    ::close(fd);
-    if (!written) {
-        ::unlink(temp.c_str());
-        errno = saved;
-        return fail(ErrnoText("cannot write " + temp));
     }
+
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    SweepOrphans(folder, name);
+    static std::atomic<unsigned> serial{0};
+    const std::string temp = folder + "/" + TempPrefix(name) + std::to_string(::getpid()) + "-" +
+                             std::to_string(serial.fetch_add(1));
+    // A file of that name is a leftover of an earlier process that had this id.
+    ::unlink(temp.c_str());
+
+    std::optional<FileStatus> written = WriteUnnamed(folder, temp, content, mode);
+    if (!written)
+        written = WriteNamed(temp, content, mode);
+    if (!*written)
+        return *written;
     if (::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string why = ErrnoText("cannot replace " + path);
+        FileStatus why = LastCallFailed("cannot replace", path);
         ::unlink(temp.c_str());
-        return fail(why);
+        return why;
     }
     // Make the rename itself durable.
     const int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -159,7 +286,7 @@ bool ReplaceFileAtomically(const std::string& requested, const std::string& cont
         ::fsync(dirfd);
         ::close(dirfd);
     }
-    return true;
+    return {};
 }
 
 std::string ExecutableDir() {
@@ -171,9 +298,10 @@ std::string ExecutableDir() {
 }
 
 std::string HomeDir() {
-    if (const char* home = std::getenv("HOME"); home && *home)
+    // A relative $HOME would make every folder under it depend on the current folder.
+    if (const char* home = std::getenv("HOME"); home && *home == '/')
         return home;
-    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir && *pw->pw_dir == '/')
         return pw->pw_dir;
     return "/";
 }

@@ -1,8 +1,9 @@
 #include "platform/profile.h"
 
-#include "platform/fs.h"
 #include "platform/ini_text.h"
+#include "platform/ini_text_encoding.h"
 
+#include <cerrno>
 #include <optional>
 
 namespace platform {
@@ -11,10 +12,11 @@ namespace {
 
 std::optional<std::string> FindInFile(const std::string& file, const std::string& section,
                                       const std::string& key) {
-    const std::optional<std::string> text = ReadFile(file);
-    if (!text)
+    const std::optional<std::string> raw = ReadFile(file);
+    if (!raw)
         return std::nullopt;
-    return ini::FindValue(*text, ini::TrimSpaces(section), ini::TrimSpaces(key));
+    return ini::FindValue(ini::DecodeText(*raw).text, ini::TrimSpaces(section),
+                          ini::TrimSpaces(key));
 }
 
 }  // namespace
@@ -36,26 +38,32 @@ int ReadProfileInt(const std::string& file, const std::string& section, const st
     return ini::ParseInt(*value);
 }
 
-bool WriteProfileText(const std::string& file, const std::string& section, const std::string& key,
-                      const std::string& value, std::string* error) {
-    auto fail = [&](const std::string& why) {
-        if (error)
-            *error = why;
-        return false;
+FileStatus WriteProfileText(const std::string& file, const std::string& section,
+                            const std::string& key, const std::string& value) {
+    const auto refused = [&](const std::string& why) {
+        return FileStatus("cannot write to " + file + ": " + why, EINVAL);
     };
     const std::string_view trimmedSection = ini::TrimSpaces(section);
     const std::string_view trimmedKey = ini::TrimSpaces(key);
-    if (auto why = ini::WriteArgumentError(trimmedSection, trimmedKey, value)) {
-        return fail("cannot write to " + file + ": " + *why);
-    }
-    const std::optional<std::string> old = ReadFile(file);
+    if (auto why = ini::WriteArgumentError(trimmedSection, trimmedKey, value))
+        return refused(*why);
+    FileStatus readStatus;
+    const std::optional<std::string> old = ReadFile(file, &readStatus);
     // A file that exists but cannot be read must not be replaced by one holding only this key.
-    if (!old && PathExists(file))
-        return fail("cannot read " + file);
-    const std::string updated = ini::SetValue(old.value_or(""), trimmedSection, trimmedKey, value);
-    if (old && updated == *old)
-        return true;
-    return ReplaceFileAtomically(file, updated, error);
+    if (!old && readStatus.Error() != ENOENT)
+        return readStatus;
+    const ini::DecodedText decoded = ini::DecodeText(old.value_or(""));
+    // A UTF-16 file that does not decode and encode back to itself would be changed in lines
+    // other than this key's.
+    if (old && ini::EncodeText(decoded.text, decoded.encoding) != *old)
+        return refused("its UTF-16 text is not well formed and would not be kept as it is");
+    const std::optional<std::string> updated = ini::EncodeText(
+        ini::SetValue(decoded.text, trimmedSection, trimmedKey, value), decoded.encoding);
+    if (!updated)
+        return refused("the file is in UTF-16 and the value is not UTF-8 text");
+    if (old && *updated == *old)
+        return {};
+    return ReplaceFileAtomically(file, *updated);
 }
 
 }  // namespace platform

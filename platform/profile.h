@@ -1,18 +1,25 @@
 // The private-profile functions on INI files: read a value as text or as an integer, write
 // one value. Each call reads the file afresh and keeps no state, so calls from different
 // threads may overlap; a write replaces the file atomically, so a reader sees either the
-// old or the new file, never a half-written one.
+// old or the new file, never a half-written one. Files are 8-bit text, or UTF-16 when they
+// begin with its byte-order mark (values then come and go as UTF-8, and a write keeps the
+// file in UTF-16 of the same byte order).
 #pragma once
+
+#include "platform/fs.h"
 
 #include <cstddef>
 #include <string>
 
 namespace platform {
 
+// The buffer size that reads a value whole, however long.
+inline constexpr std::size_t kWholeValue = static_cast<std::size_t>(-1);
+
 // The value of `key` in `section` of `file`, or `defaultValue` (less its trailing spaces)
 // when the file, the section or the key is absent. Either is cut as a character buffer of
-// `bufferSize` bytes would cut it (at most bufferSize - 1 bytes). `section` and `key` lose
-// leading and trailing spaces.
+// `bufferSize` bytes would cut it (at most bufferSize - 1 bytes); kWholeValue cuts nothing.
+// `section` and `key` lose leading and trailing spaces.
 std::string ReadProfileText(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& defaultValue,
                             std::size_t bufferSize);
@@ -24,10 +31,10 @@ int ReadProfileInt(const std::string& file, const std::string& section, const st
 
 // Sets `key` in `section` of `file` to `value`, creating the file (and its folder), the
 // section and the key as needed; every other line stays as it is. `section` and `key` lose
-// leading and trailing spaces. False, with `error` (when given) saying why, when the
-// arguments would break the file's structure or the file cannot be read or replaced; the
-// file is then unchanged.
-bool WriteProfileText(const std::string& file, const std::string& section, const std::string& key,
-                      const std::string& value, std::string* error = nullptr);
+// leading and trailing spaces. A failure says why when the arguments would break the file's
+// structure, the value cannot be put into the file's encoding, or the file cannot be read or
+// replaced (a read-only file is not); the file is then unchanged.
+FileStatus WriteProfileText(const std::string& file, const std::string& section,
+                            const std::string& key, const std::string& value);
 
 }  // namespace platform

@@ -19,8 +19,8 @@ std::string FallbackOutPath() {
 }
 
 std::string ReadText(const std::string& key, const std::string& defaultValue) {
-    return platform::ReadProfileText(SettingsFilePath(), kSection, key, defaultValue,
-                                     kValueBufferSize);
+    const std::size_t bufferSize = key == kOutPath ? platform::kWholeValue : kValueBufferSize;
+    return platform::ReadProfileText(SettingsFilePath(), kSection, key, defaultValue, bufferSize);
 }
 
 int ReadInt(const std::string& key, int defaultValue) {
@@ -28,19 +28,31 @@ int ReadInt(const std::string& key, int defaultValue) {
 }
 
 bool WriteText(const std::string& key, const std::string& value, std::string* error) {
-    return platform::WriteProfileText(SettingsFilePath(), kSection, key, value, error);
+    const platform::FileStatus written =
+        platform::WriteProfileText(SettingsFilePath(), kSection, key, value);
+    if (!written && error)
+        *error = written.Message();
+    return static_cast<bool>(written);
 }
 
 int TextToInt(const std::string& text) {
     return platform::ini::ParseInt(text);
 }
 
+namespace {
+
+bool CanCreateFolder(const std::string& path) {
+    return !platform::PathExists(path) && platform::FolderExists(platform::DirName(path));
+}
+
+}  // namespace
+
 OutputFolderCheck ResolveOutputFolder(const std::string& outPath, bool create) {
-    if (platform::FolderExists(outPath))
+    const bool absolute = !outPath.empty() && outPath.front() == platform::kPathSeparator;
+    if (absolute && platform::FolderExists(outPath))
         return {outPath, false};
-    if (create ? platform::CreateFolder(outPath)
-               : !outPath.empty() && !platform::PathExists(outPath) &&
-                     platform::FolderExists(platform::DirName(outPath)))
+    if (absolute &&
+        (create ? static_cast<bool>(platform::CreateFolder(outPath)) : CanCreateFolder(outPath)))
         return {outPath, false};
     // Neither there nor creatable: the fall-back folder. Failures to create it surface later,
     // when the first conversion cannot write its output.

@@ -23,7 +23,7 @@ inline constexpr char kAudioBitRate[] = "AudioBitRate";
 inline constexpr char kJobs[] = "Jobs";
 
 // Values are read through a buffer of this size, so at most kValueBufferSize - 1 characters
-// of a value are seen.
+// of a value are seen; "Out Path" alone is read whole, since a cut path names another folder.
 inline constexpr int kValueBufferSize = 260;
 
 // $XDG_CONFIG_HOME/vantrel/vantrel.ini (default ~/.config/vantrel/vantrel.ini).
@@ -36,7 +36,7 @@ std::string DefaultOutPath();
 std::string FallbackOutPath();
 
 // The key's value in section "Settings", or `defaultValue` when the file, section or key is
-// absent. Cut to kValueBufferSize - 1 characters.
+// absent. Cut to kValueBufferSize - 1 characters, except for "Out Path".
 std::string ReadText(const std::string& key, const std::string& defaultValue);
 
 // The key's value turned into an integer by the standard text-to-integer conversion, or
@@ -58,8 +58,10 @@ struct OutputFolderCheck {
 
 // The start-up check of the output folder without touching the settings file: `outPath` when
 // it is a folder or can be made one (a single folder; parents are not created), else the
-// fall-back folder. With `create` false nothing is created either, and "can be made one"
-// means its parent folder exists and nothing is in the way.
+// fall-back folder. A relative `outPath` counts as missing: it would depend on the current
+// folder, and the encoder could read it as a protocol ("pipe:"). With `create` false nothing
+// is created either, and "can be made one" means its parent folder exists and nothing is in
+// the way.
 OutputFolderCheck ResolveOutputFolder(const std::string& outPath, bool create = true);
 
 // The start-up check of the output folder: `outPath` as read from "Out Path". Returns the

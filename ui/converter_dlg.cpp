@@ -231,19 +231,8 @@ void CConverterDlg::OnBrowse() {
         services_.PickFolder(this, QStringLiteral("Select output file path"));
     if (!folder || folder->isEmpty())
         return;
-    // The settings file gives back at most this much of a value: a longer path would come back
-    // cut at the next start and name another folder.
-    const std::string path = QFile::encodeName(*folder).toStdString();
-    if (path.size() > settings::kValueBufferSize - 1) {
-        services_.Tell(this, QStringLiteral("Error"),
-                       QStringLiteral("The output folder could not be saved.\n\nIts path is longer "
-                                      "than %1 bytes.")
-                           .arg(settings::kValueBufferSize - 1),
-                       ui::MessageIcon::Exclamation);
-        return;
-    }
     m_editOutPath->setText(*folder);
-    WriteSetting(settings::kOutPath, path, "output folder");
+    WriteSetting(settings::kOutPath, QFile::encodeName(*folder).toStdString(), "output folder");
 }
 
 void CConverterDlg::OnOpenFolder() {

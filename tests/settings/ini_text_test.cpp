@@ -1,6 +1,7 @@
 // Reading and editing INI text the way the Windows profile functions do, on texts as Windows
 // writes them.
 #include "platform/ini_text.h"
+#include "platform/ini_text_encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -252,6 +253,36 @@ TEST(IniParseInt, SaturatesOutOfRangeNumbers) {
     EXPECT_EQ(ParseInt("4294967297"), INT_MAX);
     EXPECT_EQ(ParseInt(std::string(100000, '9')), INT_MAX);
     EXPECT_EQ(ParseInt("-" + std::string(100000, '9')), INT_MIN);
+}
+
+// --- UTF-16 files ---
+
+TEST(IniTextEncoding, DecodesUtf16EitherWayRoundAndEncodesItBack) {
+    using platform::ini::DecodeText;
+    using platform::ini::EncodeText;
+    using platform::ini::TextEncoding;
+    // "[S]\nk=é€😀": one, two and three UTF-8 bytes, and a pair of surrogates.
+    const std::string utf8 = "[S]\nk=\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
+    const std::string le = "\xFF\xFE[\0S\0]\0\n\0k\0=\0\xE9\0\xAC\x20\x3D\xD8\x00\xDE"s;
+    const std::string be = "\xFE\xFF\0[\0S\0]\0\n\0k\0=\0\xE9\x20\xAC\xD8\x3D\xDE\x00"s;
+    for (const auto& [raw, encoding] :
+         {std::pair{le, TextEncoding::kUtf16Le}, std::pair{be, TextEncoding::kUtf16Be}}) {
+        EXPECT_EQ(DecodeText(raw).encoding, encoding);
+        EXPECT_EQ(DecodeText(raw).text, utf8);
+        EXPECT_EQ(EncodeText(utf8, encoding), raw);
+        EXPECT_EQ(FindValue(DecodeText(raw).text, "S", "k"),
+                  "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    }
+    // A lone surrogate and an odd last byte read as U+FFFD; 8-bit text is kept as it is.
+    EXPECT_EQ(DecodeText("\xFF\xFE\x00\xD8k\0\x41"s).text, "\xEF\xBF\xBDk\xEF\xBF\xBD");
+    EXPECT_EQ(DecodeText("\xFE\xFF\xDC\x00"s).text, "\xEF\xBF\xBD");
+    EXPECT_EQ(DecodeText("\xEF\xBB\xBF[S]\xFF\xFE").encoding, TextEncoding::kBytes);
+    EXPECT_EQ(DecodeText("\xEF\xBB\xBF[S]\xFF\xFE").text, "\xEF\xBB\xBF[S]\xFF\xFE");
+    // Bytes that are not UTF-8 (a Latin-1 byte, an overlong form, a surrogate) have no UTF-16.
+    for (const char* bad : {"\xE9t\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF0\x9F\x98"}) {
+        EXPECT_EQ(EncodeText(bad, TextEncoding::kUtf16Le), std::nullopt) << bad;
+        EXPECT_EQ(EncodeText(bad, TextEncoding::kBytes), bad);
+    }
 }
 
 }  // namespace

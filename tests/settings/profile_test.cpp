@@ -1,21 +1,36 @@
 // The profile functions on real files: defaults, buffer cut, integers, atomic writes that keep
-// the user's other lines, failures reported, odd files survived, and overlapping threads.
+// the user's other lines, failures reported with their cause, kills survived, UTF-16 files,
+// odd files survived, and overlapping threads.
 #include "platform/profile.h"
 
+#include "platform/ini_text_encoding.h"
 #include "support/temp_folder.h"
+
+#include <grp.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <random>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
 using platform::ReadProfileInt;
 using platform::ReadProfileText;
 using platform::WriteProfileText;
+using platform::ini::EncodeText;
+using platform::ini::TextEncoding;
 using testing_support::ReadFile;
 using testing_support::TempFolder;
 using testing_support::WriteFile;
@@ -92,8 +107,8 @@ TEST(ProfileReadInt, ConvertsTheValueOrGivesTheDefault) {
 TEST(ProfileWrite, CreatesTheFileAndItsFolder) {
     TempFolder dir;
     const std::string ini = dir / "config/vantrel/v.ini";
-    std::string error;
-    ASSERT_TRUE(WriteProfileText(ini, "Settings", "Out Path", "/home/u/V", &error)) << error;
+    const platform::FileStatus written = WriteProfileText(ini, "Settings", "Out Path", "/home/u/V");
+    ASSERT_TRUE(written) << written.Message();
     EXPECT_EQ(ReadFile(ini), "[Settings]\r\nOut Path=/home/u/V\r\n");
 
     ASSERT_TRUE(WriteProfileText(ini, "Settings", "Format", "3"));
@@ -146,43 +161,183 @@ TEST(ProfileWrite, ReplacesTheFileThatALinkPointsTo) {
     EXPECT_EQ(ReadFile(real), "[S]\r\nk=2\r\n");
 }
 
-TEST(ProfileWrite, ReportsAFailedWriteAndLeavesTheOldFile) {
-    TempFolder dir;
-    std::string error;
+// --- Faults ---
 
-    // The file's folder cannot be made because a file is in the way.
-    WriteFile(dir / "blocker", "keep me");
-    EXPECT_FALSE(WriteProfileText(dir / "blocker/v.ini", "S", "k", "v", &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(ReadFile(dir / "blocker"), "keep me");
+namespace fs = std::filesystem;
 
-    // A folder stands where the file should be: it cannot be read or replaced.
-    error.clear();
-    std::filesystem::create_directories(dir / "v.ini/inside");
-    EXPECT_FALSE(WriteProfileText(dir / "v.ini", "S", "k", "v", &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "v.ini/inside"));
-
-    // No temporary file is left behind.
-    int entries = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
-        (void)entry;
-        ++entries;
+// Every file and folder under `root` with its permissions and content, to show that a failed
+// write changed nothing and left nothing.
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const auto mode = static_cast<int>(entry.symlink_status().permissions());
+        const bool file = entry.is_regular_file() && (mode & 0400) != 0;
+        entries[entry.path().string()] =
+            std::to_string(mode) + ":" + (file ? ReadFile(entry.path()) : "");
     }
-    EXPECT_EQ(entries, 2);
+    return entries;
 }
 
-TEST(ProfileWrite, RefusesArgumentsThatWouldBreakTheFile) {
+// A write by an ordinary user: when the tests run as root, whom permissions do not stop, it
+// runs as "nobody" in a child process. The failure's message, "" on success.
+std::string WriteAsOrdinaryUser(const std::string& file, const std::string& value) {
+    const auto write = [&] {
+        return WriteProfileText(file, "Settings", "Format", value).Message();
+    };
+    if (::geteuid() != 0)
+        return write();
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(fds[0]);
+        const passwd* nobody = ::getpwnam("nobody");
+        if (nobody == nullptr || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0 ||
+            ::setuid(nobody->pw_uid) != 0)
+            ::_exit(2);
+        const std::string message = write();
+        ::_exit(::write(fds[1], message.data(), message.size()) < 0 ? 3 : 0);
+    }
+    ::close(fds[1]);
+    std::string message;
+    char buf[512];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        message.append(buf, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? message : "(the child failed)";
+}
+
+TEST(ProfileWrite, ReportsTheRealCauseOfAFailureAndChangesNothing) {
+    const std::string original = "[Settings]\r\nFormat=1\r\n";
+    const std::string utf16 = *EncodeText(original, TextEncoding::kUtf16Le);
+    const auto chmod = [](const char* name, int mode) {
+        return [=](const TempFolder& dir) { fs::permissions(dir / name, fs::perms(mode)); };
+    };
+    // Writes `name` (readable and writable for all), then sets its folder's permissions.
+    const auto write = [](const char* name, std::string content, int folderMode = 0) {
+        return [=](const TempFolder& dir) {
+            WriteFile(dir / name, content);
+            fs::permissions(dir / name, fs::perms(0666));
+            if (folderMode != 0)
+                fs::permissions(fs::path(dir / name).parent_path(), fs::perms(folderMode));
+        };
+    };
+    struct Fault {
+        const char* what;
+        std::string file;  // in the test folder, which holds "v.ini" with `original`
+        std::string value;
+        std::function<void(const TempFolder&)> arrange;
+        bool ordinaryUser;  // the fault stops an ordinary user only
+        std::string says;   // the start of the message
+        std::string cause;  // its end
+    };
+    const Fault faults[] = {
+        {"read-only file", "v.ini", "2", chmod("v.ini", 0444), false, "cannot replace",
+         "the file is read-only"},
+        {"file this user may not write", "v.ini", "2", chmod("v.ini", 0464), true, "cannot replace",
+         "Permission denied"},
+        {"file this user may not read", "v.ini", "2", chmod("v.ini", 0220), true, "cannot read",
+         "Permission denied"},
+        {"folder this user may not write", "locked/v.ini", "2",
+         write("locked/v.ini", original, 0555), true, "cannot create the temporary file",
+         "Permission denied"},
+        {"folder this user may not create", "locked/new/v.ini", "2", write("locked/x", "", 0555),
+         true, "cannot create folder", "Permission denied"},
+        {"file in the way of the folder", "blocker/v.ini", "2", write("blocker", "keep me"), false,
+         "cannot read", "Not a directory"},
+        {"folder in the way of the file", "folder.ini", "2", write("folder.ini/inside", ""), false,
+         "cannot read", "Is a directory"},
+        {"value with a line break",
+         "v.ini",
+         "2\r\n[Settings]\r\nFormat=3",
+         {},
+         false,
+         "cannot write to",
+         "the value contains a line break"},
+        {"UTF-16 file that is not well formed", "u16.ini", "2",
+         write("u16.ini", utf16 + "\x00\xD8"s), false, "cannot write to",
+         "its UTF-16 text is not well formed and would not be kept as it is"},
+        {"value that is not UTF-8 for a UTF-16 file", "u16.ini", "\xE9", write("u16.ini", utf16),
+         false, "cannot write to", "the file is in UTF-16 and the value is not UTF-8 text"},
+    };
+    for (const Fault& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        TempFolder dir;
+        fs::permissions(dir.Path(), fs::perms(0755));
+        WriteFile(dir / "v.ini", original);
+        if (fault.arrange)
+            fault.arrange(dir);
+        const auto before = Snapshot(dir.Path());
+        const std::string message =
+            fault.ordinaryUser
+                ? WriteAsOrdinaryUser(dir / fault.file, fault.value)
+                : WriteProfileText(dir / fault.file, "Settings", "Format", fault.value).Message();
+        EXPECT_EQ(message.substr(0, fault.says.size()), fault.says) << message;
+        EXPECT_TRUE(message.size() >= fault.cause.size() &&
+                    message.compare(message.size() - fault.cause.size(), fault.cause.size(),
+                                    fault.cause) == 0)
+            << message;
+        EXPECT_EQ(Snapshot(dir.Path()), before);
+        for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+    }
+}
+
+TEST(ProfileWrite, AKilledWriterLeavesTheOldOrTheNewFileAndNothingForGood) {
     TempFolder dir;
     const std::string ini = dir / "v.ini";
-    const std::string original = "[Settings]\r\nOut Path=/v\r\nFormat=1\r\n";
-    WriteFile(ini, original);
-    std::string error;
-    EXPECT_FALSE(WriteProfileText(ini, "Settings", "Out Path", "/v\n[Settings]\nFormat=3", &error));
-    EXPECT_NE(error.find("line break"), std::string::npos) << error;
-    EXPECT_FALSE(WriteProfileText(ini, "Settings", "a=b", "v"));
-    EXPECT_FALSE(WriteProfileText(ini, "Set]tings", "k", "v"));
-    EXPECT_EQ(ReadFile(ini), original);
+    // Large enough that kills land inside writes.
+    const std::string padding(1 << 20, 'p');
+    WriteFile(ini, "[Settings]\r\nFormat=0\r\nPad=" + padding + "\r\n");
+    std::minstd_rand random(11);
+    pid_t writer = 0;
+    for (int round = 0; round < 30; ++round) {
+        writer = ::fork();
+        if (writer == 0) {
+            for (int i = 0;; ++i) WriteProfileText(ini, "Settings", "Format", i % 2 ? "1" : "2");
+        }
+        ::usleep(random() % 80000);
+        ::kill(writer, SIGKILL);
+        ::waitpid(writer, nullptr, 0);
+        ASSERT_EQ(fs::file_size(ini), 28u + padding.size());
+        const std::string format = ReadProfileText(ini, "Settings", "Format", "none", kBuffer);
+        ASSERT_TRUE(format == "0" || format == "1" || format == "2") << format;
+    }
+    // Temporary names: of a process that is gone, of one that runs (init), and names that are
+    // not Vantrel's.
+    const std::vector<std::string> kept = {"v.ini", ".v.ini.tmp-1-0", "v.ini.tmp-5-5",
+                                           ".v.ini.tmp-x", ".v.ini.tmp-5-5-5"};
+    for (const std::string& name : kept) WriteFile(dir / name, "x");
+    WriteFile(dir / (".v.ini.tmp-" + std::to_string(writer) + "-99"), padding);
+    ASSERT_TRUE(WriteProfileText(ini, "Settings", "Format", "3"));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{".v.ini.tmp-1-0", ".v.ini.tmp-5-5-5", ".v.ini.tmp-x",
+                                              "v.ini", "v.ini.tmp-5-5"}));
+    EXPECT_EQ(ReadProfileInt(ini, "Settings", "Format", -1), 3);
+}
+
+TEST(ProfileEncoding, ReadsUtf16FilesAndKeepsThemInTheirByteOrder) {
+    TempFolder dir;
+    const std::string ini = dir / "v.ini";
+    const std::string text =
+        "; Vid\xC3\xA9os\r\n[Settings]\r\nOut Path=/home/zo\xC3\xAB/Vid\xC3\xA9os\r\nFormat=3\r\n";
+    for (const TextEncoding encoding : {TextEncoding::kUtf16Le, TextEncoding::kUtf16Be}) {
+        WriteFile(ini, *EncodeText(text, encoding));
+        EXPECT_EQ(ReadProfileText(ini, "Settings", "Out Path", "d", kBuffer),
+                  "/home/zo\xC3\xAB/Vid\xC3\xA9os");
+        EXPECT_EQ(ReadProfileInt(ini, "Settings", "Format", 0), 3);
+        ASSERT_TRUE(WriteProfileText(ini, "Settings", "Format", "4"));
+        ASSERT_TRUE(WriteProfileText(ini, "Settings", "Channel", "\xE2\x82\xAC"));
+        std::string expected = text;
+        expected.replace(expected.find("Format=3"), 8, "Format=4\r\nChannel=\xE2\x82\xAC");
+        EXPECT_EQ(ReadFile(ini), *EncodeText(expected, encoding));
+    }
 }
 
 // --- Bad input ---

@@ -52,13 +52,14 @@ TEST_F(SettingsFileTest, FirstStartReadsDefaultsAndCreatesNoFile) {
 }
 
 TEST_F(SettingsFileTest, ReadsAndWritesTheSettingsSectionOnly) {
+    // "Out Path" is read whole however long, other values through the 260-byte buffer.
+    const std::string videos = "/videos/" + std::string(150, 'v') + "/" + std::string(150, 'w');
     WriteFile(Ini(),
               "[Other]\r\nFormat=6\r\nOut Path=/elsewhere\r\n"
-              "[settings]\r\nformat=3\r\nOut Path=/videos\r\nResolution=abc\r\n"
-              "Channel=" +
-                  std::string(300, '7') + "\r\n");
+              "[settings]\r\nformat=3\r\nOut Path=" +
+                  videos + "\r\nResolution=abc\r\nChannel=" + std::string(300, '7') + "\r\n");
     EXPECT_EQ(settings::ReadInt(settings::kFormat, 0), 3);
-    EXPECT_EQ(settings::ReadText(settings::kOutPath, "d"), "/videos");
+    EXPECT_EQ(settings::ReadText(settings::kOutPath, "d"), videos);
     EXPECT_EQ(settings::TextToInt(settings::ReadText(settings::kResolution, "1")), 0);
     EXPECT_EQ(settings::ReadText(settings::kChannel, "1"), std::string(259, '7'));
 
@@ -67,9 +68,8 @@ TEST_F(SettingsFileTest, ReadsAndWritesTheSettingsSectionOnly) {
     EXPECT_EQ(settings::ReadInt(settings::kFormat, 0), -1);
     EXPECT_EQ(ReadFile(Ini()),
               "[Other]\r\nFormat=6\r\nOut Path=/elsewhere\r\n"
-              "[settings]\r\nformat=-1\r\nOut Path=/videos\r\nResolution=abc\r\n"
-              "Channel=" +
-                  std::string(300, '7') + "\r\n");
+              "[settings]\r\nformat=-1\r\nOut Path=" +
+                  videos + "\r\nResolution=abc\r\nChannel=" + std::string(300, '7') + "\r\n");
 }
 
 TEST_F(SettingsFileTest, TextToIntIsTheStandardConversion) {
@@ -126,6 +126,25 @@ TEST_F(SettingsFileTest, FallsBackWhenAFileStandsWhereTheFolderShouldBe) {
     EXPECT_EQ(settings::EnsureOutputFolder(notAFolder), Fallback());
     EXPECT_EQ(ReadFile(notAFolder), "video");
     EXPECT_EQ(settings::ReadText(settings::kOutPath, "d"), Fallback());
+}
+
+TEST_F(SettingsFileTest, FallsBackForARelativePathEvenWhenItExists) {
+    // Relative to the current folder, or read by the encoder as a protocol: never used.
+    fs::create_directory(Home() + "/videos");
+    const fs::path before = fs::current_path();
+    fs::current_path(Home());
+    for (const std::string relative : {"videos", ".", "pipe:", "./out", "~/videos"}) {
+        EXPECT_EQ(settings::ResolveOutputFolder(relative, false).folder, Fallback()) << relative;
+        WriteFile(Ini(), "[Settings]\r\nOut Path=" + relative + "\r\n");
+        EXPECT_EQ(settings::EnsureOutputFolder(relative), Fallback()) << relative;
+        EXPECT_EQ(settings::ReadText(settings::kOutPath, "d"), Fallback()) << relative;
+    }
+    EXPECT_FALSE(fs::exists(Home() + "/pipe:"));
+    EXPECT_FALSE(fs::exists(Home() + "/out"));
+    // A relative $HOME does not make the fall-back relative.
+    ScopedEnv relativeHome("HOME", "home");
+    EXPECT_EQ(settings::FallbackOutPath().front(), '/');
+    fs::current_path(before);
 }
 
 TEST_F(SettingsFileTest, FallsBackWhenHomeLacksTheFallbackFolderParents) {

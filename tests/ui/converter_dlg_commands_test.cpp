@@ -91,7 +91,9 @@ TEST_F(ConverterDlgCommandsTest, EscEndsTheDialogWithoutAQuestion) {
 }
 
 TEST_F(ConverterDlgCommandsTest, BrowseShowsAndStoresThePickedFolder) {
-    const std::string picked = folders_.Path("picked");
+    // Longer than the settings file's buffer for other values: stored and read back whole.
+    const std::string picked =
+        folders_.Path("picked/" + std::string(135, 'p') + "/" + std::string(135, 'q'));
     services_.folderToPick = QString::fromStdString(picked);
     QTest::mouseClick(dlg_->m_btnBrowse, Qt::LeftButton);
     EXPECT_EQ(services_.folderPrompts, std::vector<QString>{"Select output file path"});
@@ -117,23 +119,6 @@ TEST_F(ConverterDlgCommandsTest, FolderThatCannotBeStoredIsReported) {
     EXPECT_TRUE(services_.told[0].text.startsWith("The output folder could not be saved."))
         << services_.told[0].text.toStdString();
     EXPECT_NE(settings::ReadText(settings::kOutPath, ""), "/tmp/two");
-}
-
-TEST_F(ConverterDlgCommandsTest, FolderTooLongToReadBackIsRefused) {
-    const QString before = dlg_->m_editOutPath->text();
-    const std::string ini = folders_.Env().Ini();
-    services_.folderToPick = QString::fromStdString("/tmp/" + std::string(255, 'x'));
-    dlg_->OnBrowse();
-    ASSERT_EQ(services_.told.size(), 1u);
-    EXPECT_TRUE(services_.told[0].text.contains("longer than 259"))
-        << services_.told[0].text.toStdString();
-    EXPECT_EQ(dlg_->m_editOutPath->text(), before);
-    EXPECT_EQ(folders_.Env().Ini(), ini);
-
-    services_.folderToPick = QString::fromStdString("/tmp/" + std::string(254, 'x'));  // 259
-    dlg_->OnBrowse();
-    EXPECT_EQ(services_.told.size(), 1u);
-    EXPECT_EQ(settings::ReadText(settings::kOutPath, "").size(), 259u);
 }
 
 TEST_F(ConverterDlgCommandsTest, OpenShowsTheOutputFolderInTheShell) {
