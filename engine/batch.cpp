@@ -6,8 +6,8 @@
 #include <unordered_map>
 
 #include "engine/command_line.h"
-#include "platform/file_status.h"
 #include "platform/fs.h"
+#include "platform/path_info.h"
 
 namespace engine {
 namespace {
@@ -19,8 +19,8 @@ bool IsAbsolute(const std::string& path) {
 // What makes two spellings of a path the same file: its device and inode when it exists,
 // else its text.
 std::string IdentityOf(const std::string& path) {
-    const platform::FileStatus status = platform::StatusOf(path);
-    if (status.kind == platform::FileStatus::Kind::Missing)
+    const platform::PathInfo status = platform::Inspect(path);
+    if (status.kind == platform::PathInfo::Kind::Missing)
         return "path:" + path;
     return std::to_string(status.device) + ":" + std::to_string(status.inode);
 }
@@ -198,11 +198,11 @@ int ConvertWorkerProc(Batch& batch, BatchEvents& events) {
 std::string OutputFolderProblem(const std::string& folder) {
     if (!IsAbsolute(folder))
         return "The output folder \"" + folder + "\" is not an absolute path.";
-    const platform::FileStatus status = platform::StatusOf(folder);
-    if (status.kind == platform::FileStatus::Kind::Missing)
+    const platform::PathInfo status = platform::Inspect(folder);
+    if (status.kind == platform::PathInfo::Kind::Missing)
         return "The output folder " + folder + " does not exist (" +
                platform::ErrorText(status.error) + ").";
-    if (status.kind != platform::FileStatus::Kind::Folder)
+    if (status.kind != platform::PathInfo::Kind::Folder)
         return "The output folder " + folder + " is not a folder.";
     if (int error = 0; !platform::CanWriteInto(folder, &error))
         return "The output folder " + folder + " cannot be written to (" +

@@ -4,13 +4,13 @@
 #include "engine/encoder_process.h"
 #include "engine/job_verdict.h"
 #include "engine/output_scanner.h"
-#include "platform/file_status.h"
+#include "platform/path_info.h"
 
 namespace engine {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Kind = platform::FileStatus::Kind;
+using Kind = platform::PathInfo::Kind;
 
 ConvertResult Failed(std::string reason, int exitCode = -1) {
     return {JobState::Error, std::move(reason), exitCode};
@@ -18,14 +18,14 @@ ConvertResult Failed(std::string reason, int exitCode = -1) {
 
 // Why the source cannot be converted, or "". Nothing is opened: a FIFO or a device would
 // block the opener, and the encoder with it.
-std::string SourceProblem(const Job& job, const platform::FileStatus& source) {
+std::string SourceProblem(const Job& job, const platform::PathInfo& source) {
     if (source.kind == Kind::Missing)
         return "the source file cannot be read: " + platform::ErrorText(source.error);
     if (source.kind != Kind::Regular)
         return "the source is not a regular file";
     if (int error = 0; !platform::CanRead(job.source, &error))
         return "the source file cannot be read: " + platform::ErrorText(error);
-    const platform::FileStatus target = platform::StatusOf(job.target);
+    const platform::PathInfo target = platform::Inspect(job.target);
     if (target.kind != Kind::Missing && target.device == source.device &&
         target.inode == source.inode)
         return "the output file would replace its own source";
@@ -34,11 +34,11 @@ std::string SourceProblem(const Job& job, const platform::FileStatus& source) {
 
 // Moves a finished run's output onto the target; why that failed, or "".
 std::string Publish(const std::string& part, const std::string& target) {
-    if (const std::string why = OutputFailure(platform::StatusOf(part), part); !why.empty())
+    if (const std::string why = OutputFailure(platform::Inspect(part), part); !why.empty())
         return why;
     if (int error = 0; !platform::RenameFile(part, target, &error))
         return "the result could not be saved as " + target + ": " + platform::ErrorText(error);
-    const platform::FileStatus saved = platform::StatusOf(target);
+    const platform::PathInfo saved = platform::Inspect(target);
     if (saved.kind != Kind::Regular)
         return "the result is gone from " + target;
     return "";
@@ -54,14 +54,14 @@ CommandLine JobCommand(const Job& job, const std::string& folder, int profile) {
 
 ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
                          const std::atomic<bool>& stop, const ConvertCallbacks& callbacks) {
-    const platform::FileStatus source = platform::StatusOf(job.source);
+    const platform::PathInfo source = platform::Inspect(job.source);
     if (const std::string why = SourceProblem(job, source); !why.empty())
         return Failed(why);
 
     // A ".part" left by a run that was killed is replaced; whatever stands there (a link to
     // someone else's file, say) is removed first, never written through.
     const std::string part = PartPathOf(job.target);
-    if (platform::StatusOf(part).kind == Kind::Folder || !platform::RemoveFile(part))
+    if (platform::Inspect(part).kind == Kind::Folder || !platform::RemoveFile(part))
         return Failed("the temporary output " + part + " cannot be replaced");
 
     const CommandLine command = JobCommand(job, settings.folder, settings.profile);

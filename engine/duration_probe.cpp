@@ -8,7 +8,7 @@
 #include "engine/command_line.h"
 #include "engine/encoder_process.h"
 #include "engine/output_scanner.h"
-#include "platform/file_status.h"
+#include "platform/path_info.h"
 
 namespace engine {
 namespace {
@@ -30,10 +30,10 @@ std::string ToolFailure(const CommandLine& command, const EncoderProcess::Outcom
 
 // Why `file` is not worth handing to the tool, or "".
 std::string FileProblem(const std::string& file) {
-    const platform::FileStatus status = platform::StatusOf(file);
-    if (status.kind == platform::FileStatus::Kind::Missing)
+    const platform::PathInfo status = platform::Inspect(file);
+    if (status.kind == platform::PathInfo::Kind::Missing)
         return platform::ErrorText(status.error);
-    if (status.kind != platform::FileStatus::Kind::Regular)
+    if (status.kind != platform::PathInfo::Kind::Regular)
         return "not a regular file";
     if (int error = 0; !platform::CanRead(file, &error))
         return platform::ErrorText(error);

@@ -57,8 +57,8 @@ std::string RunFailure(const EncoderProcess::Outcome& outcome, const ToolReport&
     return "";
 }
 
-std::string OutputFailure(const platform::FileStatus& output, const std::string& outputPath) {
-    using Kind = platform::FileStatus::Kind;
+std::string OutputFailure(const platform::PathInfo& output, const std::string& outputPath) {
+    using Kind = platform::PathInfo::Kind;
     switch (output.kind) {
         case Kind::Missing:
             return "the encoder left no output at " + outputPath +

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/encoder_process.h"
-#include "platform/file_status.h"
+#include "platform/path_info.h"
 
 namespace engine {
 
@@ -24,6 +24,6 @@ std::string RunFailure(const EncoderProcess::Outcome& outcome, const ToolReport&
 
 // Why the file a successful run left at `output` is not a result, or "": it must be a regular
 // file that is not empty.
-std::string OutputFailure(const platform::FileStatus& output, const std::string& outputPath);
+std::string OutputFailure(const platform::PathInfo& output, const std::string& outputPath);
 
 }  // namespace engine

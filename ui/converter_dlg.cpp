@@ -23,7 +23,7 @@
 #include "controls/icon_button.h"
 #include "engine/batch.h"
 #include "engine/command_line.h"
-#include "platform/file_status.h"
+#include "platform/path_info.h"
 #include "platform/shell.h"
 #include "platform/stop_signals.h"
 #include "res/artwork.h"

@@ -15,7 +15,7 @@
 #include "engine/convert_job.h"
 #include "engine/duration_probe.h"
 #include "engine/tool_location.h"
-#include "platform/file_status.h"
+#include "platform/path_info.h"
 #include "platform/fs.h"
 #include "printable.h"
 #include "probe_report.h"

@@ -1,4 +1,4 @@
-#include "platform/file_status.h"
+#include "platform/path_info.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,19 +10,19 @@
 
 namespace platform {
 
-FileStatus StatusOf(const std::string& path) {
-    FileStatus status;
+PathInfo Inspect(const std::string& path) {
+    PathInfo status;
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0) {
         status.error = path.empty() ? ENOENT : errno;
         return status;
     }
     if (S_ISREG(info.st_mode))
-        status.kind = FileStatus::Kind::Regular;
+        status.kind = PathInfo::Kind::Regular;
     else if (S_ISDIR(info.st_mode))
-        status.kind = FileStatus::Kind::Folder;
+        status.kind = PathInfo::Kind::Folder;
     else
-        status.kind = FileStatus::Kind::Other;
+        status.kind = PathInfo::Kind::Other;
     status.size = static_cast<std::uint64_t>(info.st_size);
     status.device = static_cast<std::uint64_t>(info.st_dev);
     status.inode = static_cast<std::uint64_t>(info.st_ino);

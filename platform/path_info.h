@@ -8,7 +8,7 @@
 
 namespace platform {
 
-struct FileStatus {
+struct PathInfo {
     enum class Kind {
         Missing,  // nothing there, or it cannot be looked at (`error` says why)
         Regular,  // a plain file
@@ -22,8 +22,8 @@ struct FileStatus {
     int error = 0;  // errno of a failed look, 0 otherwise
 };
 
-// The status of what `path` names, following symbolic links. Nothing is opened.
-FileStatus StatusOf(const std::string& path);
+// What `path` names, following symbolic links. Nothing is opened.
+PathInfo Inspect(const std::string& path);
 
 // The text of an errno value ("Permission denied").
 std::string ErrorText(int error);
