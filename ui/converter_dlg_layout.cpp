@@ -96,8 +96,9 @@ void CConverterDlg::BuildFromTemplate() {
     m_comboFormat->setObjectName(QStringLiteral("1000"));
     for (const engine::Profile& profile : engine::kProfiles)
         m_comboFormat->addItem(QString::fromLatin1(profile.entry));
-    // 180 units wide (the template had 179), so that the longest entry fits the closed list.
-    dlg.PlaceDropDown(m_comboFormat, {87, 202, 180, 121}, kBottomLeft);
+    // 183 units wide (the template had 179), and the Settings button beside it 3 units further
+    // right, so that the longest entry fits the closed list as Fusion draws it.
+    dlg.PlaceDropDown(m_comboFormat, {87, 202, 183, 121}, kBottomLeft);
 
     m_editOutPath = new QLineEdit(this);
     m_editOutPath->setObjectName(QStringLiteral("1001"));
@@ -109,7 +110,7 @@ void CConverterDlg::BuildFromTemplate() {
     m_btnHelp = NewButton(this, 1011, "&Help", dlg, {225, 1, 22, 12});
     m_btnWebSite = NewButton(this, 1014, "&Web Site", dlg, {65, 1, 36, 12});
     m_btnAbout = NewButton(this, 1015, "&About", dlg, {247, 1, 25, 12});
-    m_btnSettings = NewButton(this, 1023, "Settings", dlg, {269, 200, 57, 18}, kBottomLeft);
+    m_btnSettings = NewButton(this, 1023, "Settings", dlg, {272, 200, 57, 18}, kBottomLeft);
     m_btnSettingsTop = NewButton(this, 1024, "Settings", dlg, {8, 1, 56, 12});
     m_btnLink = NewButton(this, 1016, product::kWebSiteUrl, dlg, {103, 1, 121, 12});
 
