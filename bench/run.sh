@@ -7,6 +7,8 @@
 # measured in the same run of this script:
 #   probe      vantrel-cli --probe --jobs 1 on 20 clips / `ffmpeg -i` on each in a shell loop
 #   probe -j2  vantrel-cli --probe --jobs 2 on the same clips / the same loop
+#   machine    the same probes by FFmpeg two at a time (xargs -P2) / the same loop: how much
+#              two at once can gain on this machine at all, for reading the line above
 #   batch      vantrel-cli --jobs 1 --profile 3 on ten 10-second clips / the same ten
 #              conversions by FFmpeg one at a time, with the options the adapter
 #              (bin/DLL/ffmpeg) hands it
@@ -68,7 +70,7 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 cat >"$work/ffmpeg_one.sh" <<SCRIPT
 #!/usr/bin/env bash
 title=\$(basename "\$2" .avi)
-exec "$ffmpeg" -nostdin -y -i "\$2" -metadata "title=\$title" -c:a libmp3lame -ac 2 -ar 22050 \\
+exec "$ffmpeg" -nostdin -loglevel level+info -y -i "\$2" -metadata "title=\$title" -c:a libmp3lame -ac 2 -ar 22050 \\
     -b:a 96k -s 320x240 -r 20 -b:v 256k -f flv "\$1/\$title.flv" 2>/dev/null
 SCRIPT
 chmod +x "$work/ffmpeg_one.sh"
@@ -85,12 +87,18 @@ probe_cli() {
     elapsed "$start" "$end"
 }
 
+# probe_ffmpeg [AT_ONCE]: the wall time of `ffmpeg -i` on the 20 clips, one after the other in
+# a shell loop, or AT_ONCE at a time by xargs (what the machine itself allows).
 probe_ffmpeg() {
     local start end f
     start=$(now)
-    for f in "${probe_clips[@]}"; do
-        "$ffmpeg" -i "$f" 2>/dev/null || true  # no output file named: FFmpeg exits with 1
-    done
+    if [ -n "${1:-}" ]; then
+        printf '%s\0' "${probe_clips[@]}" | xargs -0 -n1 -P"$1" "$ffmpeg" -i 2>/dev/null || true
+    else
+        for f in "${probe_clips[@]}"; do
+            "$ffmpeg" -i "$f" 2>/dev/null || true  # no output file named: FFmpeg exits with 1
+        done
+    fi
     end=$(now)
     elapsed "$start" "$end"
 }
@@ -128,12 +136,13 @@ batch_cli 2 >/dev/null
 batch_ffmpeg 2 >/dev/null
 
 share() { awk -v c="$1" -v w="$2" 'BEGIN { printf "%.5f", c / w }'; }
-probe1=() probe2=() probe_loop=() batch1=() batch2=() ffmpeg1=() ffmpeg2=() cpu1=() cpu2=()
+probe1=() probe2=() probe_loop=() probe_xargs=() batch1=() batch2=() ffmpeg1=() ffmpeg2=() cpu1=() cpu2=()
 for run in $(seq 1 "$reps"); do
     echo "bench: run $run of $reps"
     probe1+=("$(probe_cli 1)")
     probe2+=("$(probe_cli 2)")
     probe_loop+=("$(probe_ffmpeg)")
+    probe_xargs+=("$(probe_ffmpeg 2)")
     read -r wall own < <(batch_cli 1)
     batch1+=("$wall")
     cpu1+=("$(share "$own" "$wall")")
@@ -147,6 +156,7 @@ done
 p1=$(median "${probe1[@]}")
 p2=$(median "${probe2[@]}")
 pl=$(median "${probe_loop[@]}")
+px=$(median "${probe_xargs[@]}")
 b1=$(median "${batch1[@]}")
 b2=$(median "${batch2[@]}")
 f1=$(median "${ffmpeg1[@]}")
@@ -166,6 +176,8 @@ figure probe "$(ratio "$p1" "$pl")" 1.2 \
     "vantrel-cli --probe --jobs 1 $p1 s / ffmpeg -i loop $pl s, 20 clips"
 figure "probe -j2" "$(ratio "$p2" "$pl")" 0.7 \
     "vantrel-cli --probe --jobs 2 $p2 s / ffmpeg -i loop $pl s"
+printf '%-10s %6.3f  (no target: the same probes by FFmpeg two at a time, xargs -P2 %s s / loop)\n' \
+    "machine" "$(ratio "$px" "$pl")" "$px"
 figure batch "$(ratio "$b1" "$f1")" 1.05 \
     "vantrel-cli --jobs 1 $b1 s / FFmpeg one at a time $f1 s, ten 10 s clips"
 figure "batch -j2" "$(ratio "$b2" "$f2")" 1.05 \
