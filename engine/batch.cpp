@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <set>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
@@ -11,10 +13,6 @@
 
 namespace engine {
 namespace {
-
-bool IsAbsolute(const std::string& path) {
-    return !path.empty() && path.front() == '/';
-}
 
 // What makes two spellings of a path the same file: its device and inode when it exists,
 // else its text.
@@ -46,7 +44,7 @@ void Batch::Plan(const std::vector<std::string>& sources) {
             job.state = JobState::Skipped;
             job.reason = std::move(reason);
         };
-        if (!IsAbsolute(source) || !IsAbsolute(options_.folder)) {
+        if (!platform::IsAbsolutePath(source) || !platform::IsAbsolutePath(options_.folder)) {
             skip("the path is not absolute");
         } else if (const auto [first, added] =
                        sourceOwner.emplace(IdentityOf(source), jobs_.size());
@@ -74,10 +72,8 @@ void Batch::Plan(const std::vector<std::string>& sources) {
                 "its temporary output " + part + " is the source " + jobs_[owner->second].source;
         }
     }
-}
-
-std::string Batch::FolderProblem() const {
-    return OutputFolderProblem(options_.folder);
+    runnable_ = static_cast<int>(std::count_if(
+        jobs_.begin(), jobs_.end(), [](const Job& job) { return job.state != JobState::Skipped; }));
 }
 
 std::vector<Job> Batch::Jobs() const {
@@ -86,15 +82,12 @@ std::vector<Job> Batch::Jobs() const {
 }
 
 int Batch::BatchPercentLocked() const {
-    int runnable = 0;
-    long done = 0;
-    for (const Job& job : jobs_) {
-        if (job.state == JobState::Skipped)
-            continue;
-        ++runnable;
-        done += job.Ended() ? 100 : std::clamp(job.progress, 0, 100);
-    }
-    return runnable == 0 ? 100 : static_cast<int>(done / runnable);
+    return runnable_ == 0 ? 100 : static_cast<int>(percentSum_ / runnable_);
+}
+
+// What a job adds to the batch's per cent: a whole 100 once it has ended.
+int Batch::ShareOf(const Job& job) {
+    return job.Ended() ? 100 : std::clamp(job.progress, 0, 100);
 }
 
 int Batch::TakeNext() {
@@ -110,7 +103,7 @@ int Batch::TakeNext() {
 
 void Batch::RunJobs(BatchEvents& events) {
     const ConvertSettings settings{options_.folder, options_.profile, options_.toolFolder,
-                                   options_.silenceLimit};
+                                   options_.silenceLimit, options_.overwrite};
     for (;;) {
         Job job;
         int index;
@@ -125,12 +118,17 @@ void Batch::RunJobs(BatchEvents& events) {
         ConvertCallbacks callbacks;
         callbacks.progress = [&](int percent) {
             std::lock_guard<std::mutex> lock(mutex_);
-            jobs_[index].progress = std::min(percent, 100);
-            events.JobProgress(index, jobs_[index], BatchPercentLocked());
+            Job& running = jobs_[index];
+            percentSum_ -= ShareOf(running);
+            running.progress = percent;
+            percentSum_ += ShareOf(running);
+            events.JobProgress(index, running, BatchPercentLocked());
         };
+        // Said once per batch: without pipes every job fails alike.
         callbacks.alert = [&](const std::string& text) {
             std::lock_guard<std::mutex> lock(mutex_);
-            events.Alert(text);
+            if (alerted_.insert(text).second)
+                events.Alert(text);
         };
         ConvertResult result;
         try {
@@ -142,10 +140,12 @@ void Batch::RunJobs(BatchEvents& events) {
         }
         std::lock_guard<std::mutex> lock(mutex_);
         Job& ended = jobs_[index];
+        percentSum_ -= ShareOf(ended);
         ended.state = result.state;
         ended.reason = result.reason;
         ended.exitCode = result.exitCode;
         ended.progress = result.state == JobState::Complete ? 100 : 0;
+        percentSum_ += ShareOf(ended);
         events.JobEnded(index, ended, BatchPercentLocked());
     }
 }
@@ -166,7 +166,13 @@ void Batch::Run(BatchEvents& events) {
     }
     const int threads = std::clamp(ready, 0, std::max(options_.parallel, 1));
     std::vector<std::thread> helpers;
-    for (int i = 1; i < threads; ++i) helpers.emplace_back([this, &events] { RunJobs(events); });
+    for (int i = 1; i < threads; ++i) {
+        try {
+            helpers.emplace_back([this, &events] { RunJobs(events); });
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: fewer jobs at once, this thread still runs them
+        }
+    }
     if (threads > 0)
         RunJobs(events);
     for (std::thread& helper : helpers) helper.join();
@@ -196,7 +202,7 @@ int ConvertWorkerProc(Batch& batch, BatchEvents& events) {
 }
 
 std::string OutputFolderProblem(const std::string& folder) {
-    if (!IsAbsolute(folder))
+    if (!platform::IsAbsolutePath(folder))
         return "The output folder \"" + folder + "\" is not an absolute path.";
     const platform::PathInfo status = platform::Inspect(folder);
     if (status.kind == platform::PathInfo::Kind::Missing)

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,11 +40,12 @@ class BatchEvents {
 public:
     virtual ~BatchEvents() = default;
     virtual void JobStarted(int /*index*/, const Job& /*job*/) {}
-    // Every job ends once: a skipped one at the start of the batch, without a start.
+    // A started job ends once. A skipped one ends at the start of the batch, without a start;
+    // after Stop, the jobs that never started get no event.
     // `job.progress` has changed; `batchPercent` is the whole batch's.
     virtual void JobProgress(int /*index*/, const Job& /*job*/, int /*batchPercent*/) {}
     virtual void JobEnded(int /*index*/, const Job& /*job*/, int /*batchPercent*/) {}
-    // A failure the user must see at once ("Can't create out pipe").
+    // A failure the user must see at once ("Can't create out pipe"), each text once.
     virtual void Alert(const std::string& /*text*/) {}
     // Always the last event. The output folder is worth showing unless the batch was stopped.
     virtual void BatchEnded(const BatchSummary& /*summary*/) {}
@@ -53,12 +55,10 @@ class Batch {
 public:
     // Plans the jobs, in the order given: each source's target in `options.folder`, and the
     // jobs that will not run, with the reason: a relative source path, a source named twice,
-    // a target that an earlier job already writes, and, without `overwrite`, a target that
-    // exists. `stop` is the front end's stop request; the batch clears it when it honours it.
+    // a target that an earlier job already writes, a ".part" name that is another job's
+    // source, and, without `overwrite`, a target that exists. `stop` is the front end's stop
+    // request; the batch clears it when it honours it.
     Batch(const std::vector<std::string>& sources, BatchOptions options, std::atomic<bool>& stop);
-
-    // Why nothing can run (the output folder is missing or not writable), or "".
-    std::string FolderProblem() const;
 
     // Runs the batch on the calling thread with up to `parallel` conversions at once, and
     // returns when every job has ended or Stop has ended the running ones. The jobs are taken
@@ -73,6 +73,7 @@ private:
     void Plan(const std::vector<std::string>& sources);
     void RunJobs(BatchEvents& events);
     int BatchPercentLocked() const;
+    static int ShareOf(const Job& job);
     // Takes the next job to run, or -1 when none is left or Stop was asked for.
     int TakeNext();
 
@@ -82,6 +83,9 @@ private:
     std::vector<Job> jobs_;
     std::size_t next_ = 0;
     bool ran_ = false;
+    std::set<std::string> alerted_;
+    int runnable_ = 0;     // jobs that were not skipped
+    long percentSum_ = 0;  // their shares of the batch's per cent, kept as they change
 };
 
 // Runs one batch on the calling thread (a front end gives it a thread of its own); returns 1

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "engine/encoder_tool.h"
+#include "platform/fs.h"
 #include "settings/settings_file.h"
 
 namespace engine {
@@ -14,12 +15,6 @@ void AppendWords(std::vector<std::string>& args, const std::string& words) {
     std::istringstream in(words);
     std::string word;
     while (in >> word) args.push_back(word);
-}
-
-// The file name part of a path: everything after its last "/".
-std::string FileNameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 int ReadChoice(const CustomKey& choice) {
@@ -39,7 +34,7 @@ std::string CommandLine::Text() const {
 }
 
 std::string TitleOf(const std::string& source) {
-    const std::string name = FileNameOf(source);
+    const std::string name = platform::BaseName(source);
     const auto dot = name.rfind('.');
     // No extension, or a name that is all extension (".avi"): the whole name is the title,
     // so the title is never empty for a non-empty name.
@@ -53,7 +48,7 @@ std::string OutputFileNameOf(const std::string& source) {
 }
 
 std::string OutputPathOf(const std::string& source, const std::string& folder) {
-    return folder + "/" + OutputFileNameOf(source);
+    return folder + platform::kPathSeparator + OutputFileNameOf(source);
 }
 
 CommandLine BuildFixedCommand(const std::string& source, const std::string& folder,

@@ -1,9 +1,13 @@
 #include "engine/convert_job.h"
 
+#include <algorithm>
+#include <cerrno>
+
 #include "engine/command_line.h"
 #include "engine/encoder_process.h"
 #include "engine/job_verdict.h"
 #include "engine/output_scanner.h"
+#include "platform/fs.h"
 #include "platform/path_info.h"
 
 namespace engine {
@@ -16,30 +20,19 @@ ConvertResult Failed(std::string reason, int exitCode = -1) {
     return {JobState::Error, std::move(reason), exitCode};
 }
 
-// Why the source cannot be converted, or "". Nothing is opened: a FIFO or a device would
-// block the opener, and the encoder with it.
-std::string SourceProblem(const Job& job, const platform::PathInfo& source) {
-    if (source.kind == Kind::Missing)
-        return "the source file cannot be read: " + platform::ErrorText(source.error);
-    if (source.kind != Kind::Regular)
-        return "the source is not a regular file";
-    if (int error = 0; !platform::CanRead(job.source, &error))
-        return "the source file cannot be read: " + platform::ErrorText(error);
-    const platform::PathInfo target = platform::Inspect(job.target);
-    if (target.kind != Kind::Missing && target.device == source.device &&
-        target.inode == source.inode)
-        return "the output file would replace its own source";
-    return "";
-}
-
-// Moves a finished run's output onto the target; why that failed, or "".
-std::string Publish(const std::string& part, const std::string& target) {
+// Moves a finished run's output onto the target; why that failed, or "". Without `overwrite`
+// a target that appeared while the job ran (another run's, say) is kept.
+std::string Publish(const std::string& part, const std::string& target, bool overwrite) {
     if (const std::string why = OutputFailure(platform::Inspect(part), part); !why.empty())
         return why;
-    if (int error = 0; !platform::RenameFile(part, target, &error))
-        return "the result could not be saved as " + target + ": " + platform::ErrorText(error);
-    const platform::PathInfo saved = platform::Inspect(target);
-    if (saved.kind != Kind::Regular)
+    const platform::FileStatus renamed = platform::RenameFile(
+        part, target,
+        overwrite ? platform::ExistingTarget::Replace : platform::ExistingTarget::Keep);
+    if (renamed.Error() == EEXIST && !overwrite)
+        return target + " appeared while the job ran and is kept";
+    if (!renamed)
+        return "the result could not be saved: " + renamed.Message();
+    if (platform::Inspect(target).kind != Kind::Regular)
         return "the result is gone from " + target;
     return "";
 }
@@ -55,14 +48,18 @@ CommandLine JobCommand(const Job& job, const std::string& folder, int profile) {
 ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
                          const std::atomic<bool>& stop, const ConvertCallbacks& callbacks) {
     const platform::PathInfo source = platform::Inspect(job.source);
-    if (const std::string why = SourceProblem(job, source); !why.empty())
+    if (const std::string why = SourceProblem(job.source, source); !why.empty())
         return Failed(why);
+    if (source.SameFileAs(platform::Inspect(job.target)))
+        return Failed("the output file would replace its own source");
 
     // A ".part" left by a run that was killed is replaced; whatever stands there (a link to
     // someone else's file, say) is removed first, never written through.
     const std::string part = PartPathOf(job.target);
-    if (platform::Inspect(part).kind == Kind::Folder || !platform::RemoveFile(part))
-        return Failed("the temporary output " + part + " cannot be replaced");
+    if (platform::Inspect(part).kind == Kind::Folder)
+        return Failed("the temporary output " + part + " is a folder");
+    if (const platform::FileStatus removed = platform::RemoveFile(part); !removed)
+        return Failed("the temporary output cannot be replaced: " + removed.Message());
 
     const CommandLine command = JobCommand(job, settings.folder, settings.profile);
     EncoderProcess tool;
@@ -99,7 +96,8 @@ ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
         scanner.Feed(chunk);
         if (scanner.DecodeFailed())
             break;
-        const int now = scanner.Progress(sourceKb);
+        // Past 100 (an output larger than its source) shows as a full bar.
+        const int now = std::min(scanner.Progress(sourceKb), 100);
         if (now >= 1 && now != progress && callbacks.progress)
             callbacks.progress(now);
         progress = now;
@@ -127,7 +125,7 @@ ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
         why = RunFailure(outcome, {scanner.ErrorLines(), scanner.LastLine()}, part);
     }
     if (why.empty())
-        why = Publish(part, job.target);
+        why = Publish(part, job.target, settings.overwrite);
     if (!why.empty()) {
         platform::RemoveFile(part);
         return Failed(why, exitCode);

@@ -25,10 +25,11 @@ struct ConvertSettings {
     int profile = 0;     // the output profile list's index
     std::string toolFolder;
     std::chrono::milliseconds silenceLimit = kDefaultSilenceLimit;
+    bool overwrite = true;  // false: a target that appears while the job runs is kept
 };
 
 struct ConvertCallbacks {
-    // The job's progress in per cent (1 or more; may exceed 100), whenever it changes.
+    // The job's progress in per cent, 1 to 100, whenever it changes.
     std::function<void(int percent)> progress;
     // A failure the user must see at once ("Can't create out pipe").
     std::function<void(const std::string& text)> alert;

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "engine/command_line.h"
 #include "engine/encoder_process.h"
+#include "engine/job_verdict.h"
 #include "engine/output_scanner.h"
 #include "platform/path_info.h"
 
@@ -28,22 +30,10 @@ std::string ToolFailure(const CommandLine& command, const EncoderProcess::Outcom
     return "";
 }
 
-// Why `file` is not worth handing to the tool, or "".
-std::string FileProblem(const std::string& file) {
-    const platform::PathInfo status = platform::Inspect(file);
-    if (status.kind == platform::PathInfo::Kind::Missing)
-        return platform::ErrorText(status.error);
-    if (status.kind != platform::PathInfo::Kind::Regular)
-        return "not a regular file";
-    if (int error = 0; !platform::CanRead(file, &error))
-        return platform::ErrorText(error);
-    return "";
-}
-
 ProbeResult Probe(const std::string& file, const ProbeOptions& options,
                   const std::atomic<bool>& stop) {
     ProbeResult result;
-    result.problem = FileProblem(file);
+    result.problem = SourceProblem(file, platform::Inspect(file));
     if (!result.problem.empty())
         return result;
 
@@ -90,6 +80,10 @@ ProbeResult DurationProbeProc(const std::string& file, const ProbeOptions& optio
         ProbeResult failed;
         failed.problem = e.what();
         return failed;
+    } catch (...) {
+        ProbeResult failed;
+        failed.problem = "the probe failed";
+        return failed;
     }
 }
 
@@ -114,7 +108,13 @@ void ProbeFiles(const std::vector<std::string>& files, int parallel, const Probe
     const int threads =
         static_cast<int>(std::min<std::size_t>(std::max(parallel, 1), files.size()));
     std::vector<std::thread> helpers;
-    for (int i = 1; i < threads; ++i) helpers.emplace_back(work);
+    for (int i = 1; i < threads; ++i) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: fewer probes at once
+        }
+    }
     if (threads > 0)
         work();
     for (std::thread& helper : helpers) helper.join();

@@ -12,10 +12,12 @@ namespace engine {
 inline constexpr int kProbeReadPauseMs = 500;
 inline constexpr int kProbeChunkSize = 1024;
 
+// A probe still running after this long gives up and its tool is ended: 30 s, and 20 s more.
+inline constexpr std::chrono::milliseconds kDefaultProbeLimit{30000 + 20000};
+
 struct ProbeOptions {
     std::string toolFolder;  // the folder against which "DLL/ffmpeg" is resolved
-    // A probe still running after this long gives up and its tool is ended.
-    std::chrono::milliseconds limit{30000 + 20000};
+    std::chrono::milliseconds limit = kDefaultProbeLimit;
 };
 
 struct ProbeResult {

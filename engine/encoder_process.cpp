@@ -8,7 +8,8 @@ namespace {
 // The tool gets two chances of this long to exit by itself before it is killed.
 constexpr int kExitWaitMs = 1000;
 // An aborted run gets this long to end after SIGTERM, which FFmpeg answers by closing its
-// files and exiting.
+// files and exiting. The signals go to the tool's whole process group, FFmpeg behind the
+// adapter included, so the adapter's own longer grace period never comes into play here.
 constexpr int kTermWaitMs = 2000;
 // After the kill, how long to wait before reaping it anyway.
 constexpr int kKillWaitMs = 1000;

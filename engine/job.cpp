@@ -1,7 +1,5 @@
 #include "engine/job.h"
 
-#include "engine/job_row.h"
-
 namespace engine {
 
 const char* StatusWord(JobState state) {

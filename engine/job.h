@@ -14,8 +14,14 @@ enum class JobState {
     Skipped,     // not run at all; `reason` says why (a front end may show it as an error)
 };
 
-// The status word a job list shows for a state ("Ready", "Converting", ...). A skipped job
-// reads "Error": it did not convert.
+// The status words a job list shows.
+inline constexpr char kStatusReady[] = "Ready";
+inline constexpr char kStatusConverting[] = "Converting";
+inline constexpr char kStatusComplete[] = "Complete";
+inline constexpr char kStatusError[] = "Error";
+inline constexpr char kStatusStop[] = "Stop";
+
+// The status word for a state. A skipped job reads "Error": it did not convert.
 const char* StatusWord(JobState state);
 
 struct Job {

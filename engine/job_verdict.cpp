@@ -1,5 +1,7 @@
 #include "engine/job_verdict.h"
 
+#include "platform/fs.h"
+
 namespace engine {
 namespace {
 
@@ -55,6 +57,16 @@ std::string RunFailure(const EncoderProcess::Outcome& outcome, const ToolReport&
     if (ReportsWriteFailure(report, output))
         return WithDetails("the encoder could not write the whole output", report);
     return "";
+}
+
+std::string SourceProblem(const std::string& path, const platform::PathInfo& source) {
+    int error = source.error;
+    if (source.kind == platform::PathInfo::Kind::Regular && platform::CanRead(path, &error))
+        return "";
+    if (source.kind == platform::PathInfo::Kind::Folder ||
+        source.kind == platform::PathInfo::Kind::Other)
+        return "the source is not a regular file";
+    return "the source file cannot be read: " + platform::ErrorText(error);
 }
 
 std::string OutputFailure(const platform::PathInfo& output, const std::string& outputPath) {

@@ -22,6 +22,11 @@ struct ToolReport {
 std::string RunFailure(const EncoderProcess::Outcome& outcome, const ToolReport& report,
                        const std::string& output);
 
+// Why `source` (what Inspect found at `path`) cannot be handed to the encoder, or "": it must
+// be a regular file this process may read. Nothing is opened: a FIFO or a device would block
+// the opener, and the encoder with it.
+std::string SourceProblem(const std::string& path, const platform::PathInfo& source);
+
 // Why the file a successful run left at `output` is not a result, or "": it must be a regular
 // file that is not empty.
 std::string OutputFailure(const platform::PathInfo& output, const std::string& outputPath);

@@ -34,7 +34,7 @@ bool HoldsTool(const std::string& folder) {
 }  // namespace
 
 std::string FindToolFolderFor(const std::string& programDir) {
-    if (HoldsTool(programDir) || programDir.empty() || programDir[0] != platform::kPathSeparator)
+    if (HoldsTool(programDir) || !platform::IsAbsolutePath(programDir))
         return programDir;
     const std::string installed = InstalledToolFolder(programDir);
     return HoldsTool(installed) ? installed : programDir;

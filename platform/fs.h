@@ -46,15 +46,15 @@ FileStatus CreateFolderTree(const std::string& path);
 // True when a file, folder or anything else exists at `path`.
 bool PathExists(const std::string& path);
 
-// Deletes a file.
-FileStatus DeleteFile(const std::string& path);
+// Removes a file (not a folder). Nothing there at all counts as success.
+FileStatus RemoveFile(const std::string& path);
 
-// The size of a file in bytes, or nothing when it cannot be opened for reading.
-std::optional<std::uint64_t> FileSize(const std::string& path);
+enum class ExistingTarget { Replace, Keep };
 
-// True when the two paths name one and the same existing file (device and inode), whatever
-// their spelling ("in/x.flv" and "./in/x.flv").
-bool SameFile(const std::string& a, const std::string& b);
+// Renames `from` onto `to` in one step. With ExistingTarget::Keep, a file that stands at `to`
+// (even one that appeared a moment ago) is never replaced: the rename fails with EEXIST.
+FileStatus RenameFile(const std::string& from, const std::string& to,
+                      ExistingTarget existing = ExistingTarget::Replace);
 
 // Reads a whole file. Nothing when it cannot be read; `status` (when given) then says why.
 std::optional<std::string> ReadFile(const std::string& path, FileStatus* status = nullptr);
@@ -81,5 +81,18 @@ std::string ConfigDir();
 
 // The folder part of a path ("" when it has no separator; "/" for a file in the root).
 std::string DirName(const std::string& path);
+
+// The name part of a path: everything after its last separator.
+std::string BaseName(const std::string& path);
+
+// True when `path` starts at the root of the file system.
+bool IsAbsolutePath(const std::string& path);
+
+// `path` made absolute against the current folder; an absolute path is returned as it is.
+// Nothing is resolved or normalised, so the user's spelling survives in messages.
+std::string AbsolutePath(const std::string& path);
+
+// The system's text for an errno value ("Permission denied"); safe from any thread.
+std::string ErrorText(int error);
 
 }  // namespace platform

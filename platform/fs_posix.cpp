@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -20,7 +21,13 @@ FileStatus::FileStatus(std::string message, int error)
     : error_(error == 0 ? EIO : error), message_(std::move(message)) {}
 
 FileStatus FileStatus::FromError(const std::string& what, int error) {
-    return FileStatus(what + ": " + std::strerror(error), error);
+    return FileStatus(what + ": " + ErrorText(error), error);
+}
+
+std::string ErrorText(int error) {
+    char buffer[256];
+    // The GNU strerror_r returns its text (perhaps a static one), not always in `buffer`.
+    return ::strerror_r(error, buffer, sizeof buffer);
 }
 
 namespace {
@@ -71,30 +78,28 @@ bool PathExists(const std::string& path) {
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
-FileStatus DeleteFile(const std::string& path) {
-    if (::unlink(path.c_str()) != 0)
-        return LastCallFailed("cannot delete", path);
+FileStatus RemoveFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+        return LastCallFailed("cannot remove", path);
     return {};
 }
 
-std::optional<std::uint64_t> FileSize(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat st {};
-    const bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    ::close(fd);
-    if (!ok)
-        return std::nullopt;
-    return static_cast<std::uint64_t>(st.st_size);
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {};
-    struct stat sb {};
-    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+FileStatus RenameFile(const std::string& from, const std::string& to, ExistingTarget existing) {
+    if (existing == ExistingTarget::Replace) {
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            return LastCallFailed("cannot rename", from + " to " + to);
+        return {};
+    }
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return {};
+    if (errno != EINVAL && errno != ENOSYS)
+        return LastCallFailed("cannot rename", from + " to " + to);
+    // A file system without that kind of rename: a hard link fails just as surely when the
+    // target exists.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return LastCallFailed("cannot rename", from + " to " + to);
+    ::unlink(from.c_str());
+    return {};
 }
 
 std::optional<std::string> ReadFile(const std::string& path, FileStatus* status) {
@@ -312,12 +317,36 @@ std::string ConfigDir() {
     return HomeDir() + "/.config";
 }
 
+std::string BaseName(const std::string& path) {
+    const auto slash = path.find_last_of(kPathSeparator);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsAbsolutePath(const std::string& path) {
+    return !path.empty() && path.front() == kPathSeparator;
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (IsAbsolutePath(path))
+        return path;
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE)
+            return path;  // no current folder to resolve against
+        buffer.resize(buffer.size() * 2);
+    }
+    std::string folder = buffer.data();
+    if (folder.back() != kPathSeparator)
+        folder += kPathSeparator;
+    return folder + path;
+}
+
 std::string DirName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
+    const auto slash = path.find_last_of(kPathSeparator);
     if (slash == std::string::npos)
         return "";
     if (slash == 0)
-        return "/";
+        return std::string(1, kPathSeparator);
     return path.substr(0, slash);
 }
 

@@ -1,6 +1,6 @@
-// What the engine needs to know about a path before it hands it to the encoder, and the few
-// file operations that finish or undo a conversion. Every failure keeps the error of the call
-// that failed, so a message can give the real cause.
+// What the engine needs to know about a path before it hands it to the encoder, found without
+// opening anything. Every failure keeps the error of the call that failed, so a message can
+// give the real cause.
 #pragma once
 
 #include <cstdint>
@@ -20,31 +20,21 @@ struct PathInfo {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     int error = 0;  // errno of a failed look, 0 otherwise
+
+    // The same file as `other` (device and inode), whatever the two paths' spelling.
+    bool SameFileAs(const PathInfo& other) const {
+        return kind != Kind::Missing && other.kind != Kind::Missing && device == other.device &&
+               inode == other.inode;
+    }
 };
 
-// What `path` names, following symbolic links. Nothing is opened.
+// What `path` names, following symbolic links.
 PathInfo Inspect(const std::string& path);
 
-// The text of an errno value ("Permission denied").
-std::string ErrorText(int error);
-
-// True when the calling process may read the file.
+// True when the calling process may read the file; else `error` (when given) holds errno.
 bool CanRead(const std::string& path, int* error = nullptr);
 
-// True when files can be created in `folder`.
+// True when files can be created in `folder`; else `error` (when given) holds errno.
 bool CanWriteInto(const std::string& folder, int* error = nullptr);
-
-// Renames `from` onto `to`, replacing `to` in one step. False with `error` (errno) on failure.
-bool RenameFile(const std::string& from, const std::string& to, int* error = nullptr);
-
-// Removes a file (not a folder). True when nothing is left at `path` afterwards.
-bool RemoveFile(const std::string& path);
-
-// `path` made absolute against the current folder; an absolute path is returned as it is.
-// Nothing is resolved or normalised, so the user's spelling survives in messages.
-std::string AbsolutePath(const std::string& path);
-
-// The number of processors online, at least 1.
-int OnlineCores();
 
 }  // namespace platform

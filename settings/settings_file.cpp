@@ -48,7 +48,7 @@ bool CanCreateFolder(const std::string& path) {
 }  // namespace
 
 OutputFolderCheck ResolveOutputFolder(const std::string& outPath, bool create) {
-    const bool absolute = !outPath.empty() && outPath.front() == platform::kPathSeparator;
+    const bool absolute = platform::IsAbsolutePath(outPath);
     if (absolute && platform::FolderExists(outPath))
         return {outPath, false};
     if (absolute &&

@@ -275,7 +275,8 @@ TEST_F(CliConvertTest, ProbePrintsEachPathWithItsLengthTextInTheOrderGiven) {
     // A Length that could not be found fails the run, and says why.
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, clip + "\t00:00:01.0\n" + missing + "\t\n" + other + "\t00:00:02.0\n");
-    EXPECT_EQ(run.err, "vantrel-cli: " + missing + ": No such file or directory\n");
+    EXPECT_EQ(run.err, "vantrel-cli: " + missing +
+                           ": the source file cannot be read: No such file or directory\n");
     EXPECT_FALSE(Exists(DefaultOutFolder()));
 }
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "fake_hosts.h"
+#include "batch_recorder.h"
 #include "media_tools.h"
 
 namespace testing_support {

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "fake_hosts.h"
+#include "batch_recorder.h"
 
 using engine::JobState;
 using testing_support::EngineFolders;
@@ -180,6 +180,16 @@ TEST_F(BatchTest, APartFileLeftByAKilledRunIsReplacedNeverWrittenThrough) {
     EXPECT_EQ(ReadFile(folders.Out("stale.flv")).find('S'), std::string::npos);
     EXPECT_EQ(events.State(1), JobState::Complete);
     EXPECT_EQ(ReadFile(precious), "not yours");
+}
+
+TEST_F(BatchTest, WithoutOverwriteATargetThatAppearsWhileTheJobRunsIsKept) {
+    options.overwrite = false;
+    events.onStarted = [&](int) { WriteFile(folders.Out("a.flv"), "another run's result"); };
+    Run({folders.Source("a.avi", "write-output 100\nsleep 200\nexit 0\n")});
+    EXPECT_EQ(events.State(0), JobState::Error);
+    EXPECT_NE(events.Reason(0).find("appeared while the job ran"), std::string::npos);
+    EXPECT_EQ(ReadFile(folders.Out("a.flv")), "another run's result");
+    EXPECT_FALSE(Exists(folders.Out("a.flv.part")));
 }
 
 TEST_F(BatchTest, AnOutputFolderDeletedDuringTheJobIsAnError) {

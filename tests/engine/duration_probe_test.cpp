@@ -10,7 +10,7 @@
 #include <map>
 #include <mutex>
 
-#include "fake_hosts.h"
+#include "batch_recorder.h"
 
 using testing_support::EngineFolders;
 

@@ -1,5 +1,7 @@
 #include "cli_options.h"
 
+#include <limits>
+
 #include "engine/profiles.h"
 
 namespace cli {
@@ -9,19 +11,13 @@ std::string LastProfile() {
     return std::to_string(engine::kProfileCount - 1);
 }
 
-// A profile index written in decimal digits alone, within the profile list.
-std::optional<int> ParseProfile(const std::string& text) {
-    if (text.empty() || text.size() > 3)
+// A number written in decimal digits alone, from `low` to `high`.
+std::optional<int> ParseNumber(const std::string& text, int low, int high) {
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
-    int index = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        index = index * 10 + (c - '0');
-    }
-    if (index >= engine::kProfileCount)
-        return std::nullopt;
-    return index;
+    const int number = std::stoi(text);
+    return number >= low && number <= high ? std::optional<int>(number) : std::nullopt;
 }
 
 // "                  N  entry" for each profile, as the window's list shows them.
@@ -32,15 +28,6 @@ std::string ProfileList() {
         list += i == engine::kCustomProfile ? " (from vantrel.ini)\n" : "\n";
     }
     return list;
-}
-
-// A count of one or more, in decimal digits only.
-std::optional<int> ParseJobs(const std::string& text) {
-    if (text.empty() || text.size() > 9 ||
-        text.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    const int jobs = std::stoi(text);
-    return jobs >= 1 ? std::optional<int>(jobs) : std::nullopt;
 }
 
 }  // namespace
@@ -118,7 +105,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
             const auto text = takeValue();
             if (!text)
                 return fail("--profile needs a number from 0 to " + LastProfile());
-            options.profile = ParseProfile(*text);
+            options.profile = ParseNumber(*text, 0, engine::kProfileCount - 1);
             if (!options.profile)
                 return fail("--profile takes a number from 0 to " + LastProfile() + ", not '" +
                             *text + "'");
@@ -126,7 +113,7 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
             const auto text = takeValue();
             if (!text)
                 return fail("--jobs needs a number of 1 or more");
-            options.jobs = ParseJobs(*text);
+            options.jobs = ParseNumber(*text, 1, std::numeric_limits<int>::max());
             if (!options.jobs)
                 return fail("--jobs takes a number of 1 or more, not '" + *text + "'");
         } else if (name == "--out") {

@@ -16,7 +16,7 @@
 #include "engine/duration_probe.h"
 #include "engine/tool_location.h"
 #include "platform/fs.h"
-#include "platform/path_info.h"
+#include "platform/system_info.h"
 #include "printable.h"
 #include "probe_report.h"
 #include "settings/settings_file.h"
@@ -60,20 +60,11 @@ int UsageError(const std::string& error) {
     return kExitUsage;
 }
 
-// The folder whose DLL/ffmpeg is the encoder: beside the program, or where it is installed.
-std::string ToolFolder() {
-    return engine::FindToolFolder();
-}
-
 // How many conversions or probes run at once: --jobs, else one per processor; never more
 // than there are files.
 int ParallelJobs(const cli::Options& options) {
     const int wanted = options.jobs ? *options.jobs : platform::OnlineCores();
     return std::max(1, static_cast<int>(std::min<std::size_t>(wanted, options.files.size())));
-}
-
-bool IsAbsolute(const std::string& path) {
-    return !path.empty() && path.front() == '/';
 }
 
 std::vector<std::string> AbsolutePaths(const std::vector<std::string>& paths) {
@@ -103,7 +94,7 @@ int CountReady(const engine::Batch& batch) {
 // Prints the command of each job that would run, and why the others would not.
 int DryRun(const engine::Batch& batch, const std::vector<std::string>& names) {
     const engine::BatchOptions& options = batch.Options();
-    if (!IsAbsolute(options.folder)) {
+    if (!platform::IsAbsolutePath(options.folder)) {
         cli::Warn(engine::OutputFolderProblem(options.folder));
         return kExitJobFailed;
     }
@@ -126,9 +117,9 @@ int Convert(engine::Batch& batch, const std::vector<std::string>& names) {
         // A missing output folder is made (the stored one may have been deleted since); if it
         // still cannot take results, no job is started for nothing.
         const std::string& folder = batch.Options().folder;
-        if (IsAbsolute(folder))
+        if (platform::IsAbsolutePath(folder))
             platform::CreateFolderTree(folder);
-        if (const std::string problem = batch.FolderProblem(); !problem.empty()) {
+        if (const std::string problem = engine::OutputFolderProblem(folder); !problem.empty()) {
             cli::Warn(problem);
             return kExitJobFailed;
         }
@@ -143,7 +134,7 @@ int Convert(engine::Batch& batch, const std::vector<std::string>& names) {
 
 int Probe(const cli::Options& options) {
     engine::ProbeOptions probeOptions;
-    probeOptions.toolFolder = ToolFolder();
+    probeOptions.toolFolder = engine::FindToolFolder();
     cli::ProbeReport report(options.files, g_interrupted);
     engine::ProbeFiles(AbsolutePaths(options.files), ParallelJobs(options), probeOptions, g_stop,
                        report);
@@ -182,7 +173,7 @@ int main(int argc, char** argv) {
         options.profile ? *options.profile : settings::ReadInt(settings::kFormat, 0);
     batchOptions.parallel = ParallelJobs(options);
     batchOptions.overwrite = options.overwrite;
-    batchOptions.toolFolder = ToolFolder();
+    batchOptions.toolFolder = engine::FindToolFolder();
     // Planning looks at each source and target once: no job runs yet.
     engine::Batch batch(AbsolutePaths(options.files), batchOptions, g_stop);
     if (options.mode == cli::Mode::DryRun) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/fs.h"
 #include "printable.h"
 #include "progress_line.h"
 
@@ -29,7 +30,7 @@ std::size_t TerminalColumns() {
 }
 
 std::string FileNameOf(const std::string& path) {
-    return path.substr(path.find_last_of('/') + 1);
+    return platform::BaseName(path);
 }
 
 }  // namespace
@@ -76,9 +77,6 @@ void TerminalHost::JobEnded(int index, const engine::Job& job, int batchPercent)
 }
 
 void TerminalHost::Alert(const std::string& text) {
-    // The same failure of every job (the encoder missing) is said once.
-    if (!alerted_.insert(text).second)
-        return;
     ClearProgress();
     Warn(text);
     DrawProgress();

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -39,7 +38,6 @@ private:
     const int toRun_;
     int done_ = 0;  // jobs that ran and ended
     int batchPercent_ = 0;
-    std::set<std::string> alerted_;
     engine::BatchSummary summary_;
 };
 
