@@ -23,9 +23,10 @@
 #include "controls/icon_button.h"
 #include "engine/batch.h"
 #include "engine/command_line.h"
-#include "platform/path_info.h"
+#include "engine/duration_probe.h"
 #include "platform/shell.h"
 #include "platform/stop_signals.h"
+#include "platform/system_info.h"
 #include "res/artwork.h"
 #include "settings/settings_file.h"
 #include "ui/about_dlg.h"
@@ -41,6 +42,7 @@ CConverterDlg::CConverterDlg(QWidget* parent, ui::UiServices* services)
     : QDialog(parent),
       m_hIcon(res::IconPath(128)),
       services_(services ? *services : ui::DefaultUiServices()),
+      m_probeLimit(engine::kDefaultProbeLimit),
       m_silenceLimit(engine::kDefaultSilenceLimit) {
     BuildFromTemplate();
     setAcceptDrops(true);

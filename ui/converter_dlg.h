@@ -86,7 +86,7 @@ public:
     bool IsJobListed(const QString& path) const;
 
     // From Convert until the batch has ended and its worker has been joined.
-    bool IsConverting() const { return m_worker.joinable(); }
+    bool IsConverting() const { return m_batch != nullptr; }
     // While Add probes the files it has listed.
     bool IsAdding() const { return m_adding; }
 
@@ -96,9 +96,9 @@ public:
     // files are listed in one message. While a batch or an Add runs, they wait for its end.
     void OpenFiles(const QStringList& paths);
 
-    // How long Add waits for each duration probe: `first`, then `second` more, after which the
-    // probe is made to give up and its tool is ended.
-    void SetProbeWaits(std::chrono::milliseconds first, std::chrono::milliseconds second);
+    // How long Add waits for each duration probe, after which the probe gives up and its tool
+    // is ended.
+    void SetProbeLimit(std::chrono::milliseconds limit) { m_probeLimit = limit; }
     // How long a conversion may go without a word from its tool before it is ended.
     void SetSilenceLimit(std::chrono::milliseconds limit) { m_silenceLimit = limit; }
 
@@ -163,6 +163,9 @@ private:
     // folder is created again. "" (with the reason told) when it cannot take results.
     std::string UsableOutputFolder();
     void RestoreAfterBatch();
+    bool ConfirmTarget(QTreeWidgetItem& item, const std::string& target);
+    bool OneAtATime() const;
+    QTreeWidgetItem* BatchRow(int index) const;
     void TellFailures(const engine::BatchSummary& summary);
     // Asks a running batch or Add to stop and serves the window until it has ended.
     void StopWorkAndWait();
@@ -183,7 +186,7 @@ private:
     ui::UiServices& services_;
     QMenu* m_systemMenu = nullptr;
 
-    std::chrono::milliseconds m_probeLimit{30000 + 20000};
+    std::chrono::milliseconds m_probeLimit;
     std::chrono::milliseconds m_silenceLimit;
 
     // Add: the rows it probes, in the order of the files, and how far it has come.
@@ -197,12 +200,12 @@ private:
     std::atomic<bool> m_probeStop{false};
     std::unique_ptr<ui::DialogProbeEvents> m_probeEvents;
 
-    // The running batch. m_batchRunning is the window's view: from Convert to the batch's end.
+    // The running batch, from Convert until its end has been shown: its worker thread, and the
+    // rows of its jobs, in the order of the jobs.
     std::unique_ptr<engine::Batch> m_batch;
     std::unique_ptr<ui::DialogBatchEvents> m_batchEvents;
     std::thread m_worker;
-    bool m_batchRunning = false;
-    int m_batchParallel = 1;
+    std::vector<QTreeWidgetItem*> m_batchRows;
     bool m_quitting = false;  // the dialog is ending and waits for its threads
 
     QMenu* m_jobsMenu = nullptr;

@@ -9,14 +9,17 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTreeWidget>
+#include <system_error>
 
 #include "controls/icon_button.h"
 #include "engine/batch.h"
-#include "engine/job_row.h"
+#include "engine/command_line.h"
+#include "platform/fs.h"
 #include "platform/shell.h"
 #include "settings/settings_file.h"
 #include "ui/converter_dlg.h"
 #include "ui/dialog_events.h"
+#include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
 #include "ui/ui_services.h"
 
@@ -46,23 +49,31 @@ std::string CConverterDlg::UsableOutputFolder() {
 }
 
 void CConverterDlg::OnConvert() {
-    if (m_listJobs->topLevelItemCount() == 0 || m_batchRunning || m_adding)
+    if (m_listJobs->topLevelItemCount() == 0 || m_batch || m_adding)
         return;
-    // The previous batch's worker has ended; its thread may still wait to be joined.
-    if (m_worker.joinable())
-        m_worker.join();
     const std::string folder = UsableOutputFolder();
     if (folder.empty())
         return;
-
+    // The rows this batch converts, in order: Add asked before a row could replace a file in
+    // the folder then shown; a row whose target another folder holds is asked about again.
     std::vector<std::string> sources;
-    for (int row = 0; row < m_listJobs->topLevelItemCount(); ++row)
-        sources.push_back(Encoded(m_listJobs->topLevelItem(row)->text(engine::kColumnName)));
+    std::vector<QTreeWidgetItem*> rows;
+    for (int row = 0; row < m_listJobs->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = m_listJobs->topLevelItem(row);
+        const std::string source = Encoded(item->text(ui::kColumnName));
+        if (!ConfirmTarget(*item, engine::OutputPathOf(source, folder)))
+            continue;
+        sources.push_back(source);
+        rows.push_back(item);
+    }
+    if (rows.empty())
+        return;
+
     engine::BatchOptions options;
     options.folder = folder;
     options.profile = m_comboFormat->currentIndex();
-    options.parallel = m_batchParallel = SimultaneousConversions();
-    options.overwrite = true;  // Add asked before a row could replace a file
+    options.parallel = SimultaneousConversions();
+    options.overwrite = true;  // every row's target was confirmed just above or by Add
     options.toolFolder = services_.ToolFolder();
     options.silenceLimit = m_silenceLimit;
 
@@ -71,74 +82,107 @@ void CConverterDlg::OnConvert() {
     m_btnAdd->setEnabled(false);
     m_btnQuit->setEnabled(false);
     SetBatchSettingsEnabled(false);
-    for (int row = 0; row < m_listJobs->topLevelItemCount(); ++row)
-        m_listJobs->topLevelItem(row)->setToolTip(engine::kColumnStatus, QString());
+    for (QTreeWidgetItem* item : rows) item->setToolTip(ui::kColumnStatus, QString());
     // One at a time the bar shows the running job, as it always did; several at once, the
     // whole batch.
-    m_progress->setRange(m_batchParallel == 1 ? 1 : 0, 100);
+    m_progress->setRange(options.parallel == 1 ? 1 : 0, 100);
     m_progress->reset();
 
     // A Stop confirmed after the last batch had already ended must not end this one.
     m_bStop = false;
-    m_batchRunning = true;
+    m_batchRows = std::move(rows);
     m_batch = std::make_unique<engine::Batch>(sources, options, m_bStop);
     m_batchEvents = std::make_unique<ui::DialogBatchEvents>(*this);
-    m_worker = std::thread([batch = m_batch.get(), events = m_batchEvents.get()] {
-        engine::ConvertWorkerProc(*batch, *events);
-    });
+    try {
+        m_worker = std::thread([batch = m_batch.get(), events = m_batchEvents.get()] {
+            engine::ConvertWorkerProc(*batch, *events);
+        });
+    } catch (const std::system_error& e) {
+        m_batch.reset();
+        m_batchEvents.reset();
+        RestoreAfterBatch();
+        services_.Tell(this, QStringLiteral("Error"),
+                       QStringLiteral("The conversion could not start: ") + e.what(),
+                       ui::MessageIcon::Exclamation);
+    }
+}
+
+// A row may write `target` when it did not exist, or the user agreed to replace it, for this
+// very path; otherwise the user is asked as Add asks.
+bool CConverterDlg::ConfirmTarget(QTreeWidgetItem& item, const std::string& target) {
+    const QString path = QFile::decodeName(QByteArray::fromStdString(target));
+    if (item.data(ui::kColumnName, CJobListCtrl::kConfirmedTargetRole).toString() != path &&
+        platform::PathExists(target) &&
+        !services_.AskYesNo(
+            this, kWarning,
+            QStringLiteral("Are you want to overtwrite  ") + path + QStringLiteral("!"),
+            ui::MessageIcon::Exclamation)) {
+        return false;
+    }
+    item.setData(ui::kColumnName, CJobListCtrl::kConfirmedTargetRole, path);
+    return true;
+}
+
+bool CConverterDlg::OneAtATime() const {
+    return !m_batch || m_batch->Options().parallel == 1;
+}
+
+QTreeWidgetItem* CConverterDlg::BatchRow(int index) const {
+    return index >= 0 && index < static_cast<int>(m_batchRows.size()) ? m_batchRows[index]
+                                                                      : nullptr;
 }
 
 void CConverterDlg::OnJobStarted(int index, const engine::Job& job) {
-    QTreeWidgetItem* item = m_listJobs->topLevelItem(index);
+    QTreeWidgetItem* item = BatchRow(index);
     if (item == nullptr)
         return;
-    item->setText(engine::kColumnStatus, QString::fromLatin1(engine::StatusWord(job.state)));
-    if (m_batchParallel == 1) {
+    item->setText(ui::kColumnStatus, QString::fromLatin1(engine::StatusWord(job.state)));
+    if (OneAtATime()) {
         // Rows handled earlier in the batch stay selected; the list follows the job.
         item->setSelected(true);
         m_listJobs->scrollToItem(item);
     } else {
-        item->setData(engine::kColumnStatus, CJobListCtrl::kProgressRole, 0);
+        item->setData(ui::kColumnStatus, CJobListCtrl::kProgressRole, 0);
     }
 }
 
 void CConverterDlg::OnJobProgress(int index, const engine::Job& job, int batchPercent) {
-    if (m_batchParallel == 1) {
+    if (OneAtATime()) {
         m_progress->setValue(std::clamp(job.progress, m_progress->minimum(), 100));
         return;
     }
-    if (QTreeWidgetItem* item = m_listJobs->topLevelItem(index))
-        item->setData(engine::kColumnStatus, CJobListCtrl::kProgressRole, job.progress);
+    if (QTreeWidgetItem* item = BatchRow(index))
+        item->setData(ui::kColumnStatus, CJobListCtrl::kProgressRole, job.progress);
     m_progress->setValue(batchPercent);
 }
 
 void CConverterDlg::OnJobEnded(int index, const engine::Job& job, int batchPercent) {
-    if (QTreeWidgetItem* item = m_listJobs->topLevelItem(index)) {
-        item->setText(engine::kColumnStatus, QString::fromLatin1(engine::StatusWord(job.state)));
-        item->setData(engine::kColumnStatus, CJobListCtrl::kProgressRole, QVariant());
+    if (QTreeWidgetItem* item = BatchRow(index)) {
+        item->setText(ui::kColumnStatus, QString::fromLatin1(engine::StatusWord(job.state)));
+        item->setData(ui::kColumnStatus, CJobListCtrl::kProgressRole, QVariant());
         // Why a job did not complete, where the user looks for it.
-        item->setToolTip(engine::kColumnStatus, job.state == engine::JobState::Stop
-                                                    ? QString()
-                                                    : QString::fromStdString(job.reason));
+        item->setToolTip(ui::kColumnStatus, job.state == engine::JobState::Stop
+                                                ? QString()
+                                                : QString::fromStdString(job.reason));
     }
-    if (m_batchParallel == 1)
-        m_progress->setValue(m_progress->minimum());
-    else
-        m_progress->setValue(batchPercent);
+    m_progress->setValue(OneAtATime() ? m_progress->minimum() : batchPercent);
 }
 
 void CConverterDlg::OnEngineAlert(const std::string& text) {
-    services_.Tell(this, QStringLiteral("Error"), QString::fromStdString(text),
-                   ui::MessageIcon::None);
+    if (!m_quitting)
+        services_.Tell(this, QStringLiteral("Error"), QString::fromStdString(text),
+                       ui::MessageIcon::None);
 }
 
 void CConverterDlg::OnBatchEnded(const engine::BatchSummary& summary) {
     if (m_worker.joinable())
         m_worker.join();
     m_batchEvents.reset();
+    m_batchRows.clear();
     const std::string folder = m_batch ? m_batch->Options().folder : std::string();
+    const bool ran = m_batch != nullptr;
     m_batch.reset();
-    if (m_batchRunning) {
+    if (ran) {
         RestoreAfterBatch();
         // Someone who turned to other work learns that the batch has ended.
         if (!m_quitting && !isActiveWindow()) {
@@ -175,7 +219,6 @@ void CConverterDlg::TellFailures(const engine::BatchSummary& summary) {
 }
 
 void CConverterDlg::RestoreAfterBatch() {
-    m_batchRunning = false;
     SetListCommandsEnabled(true);
     m_btnStop->setEnabled(false);
     m_btnAdd->setEnabled(true);
@@ -197,7 +240,7 @@ void CConverterDlg::OnStop() {
         return;
     }
     // The batch may have ended while the question was up.
-    if (!m_batchRunning)
+    if (!m_batch)
         return;
     SetBatchSettingsEnabled(true);
     m_bStop = true;
@@ -225,7 +268,7 @@ void CConverterDlg::closeEvent(QCloseEvent* event) {
 
 void CConverterDlg::reject() {
     // Esc closes an idle window at once; work under way is not thrown away without asking.
-    if ((m_batchRunning || m_adding) && !ConfirmQuit())
+    if ((m_batch || m_adding) && !ConfirmQuit())
         return;
     QDialog::reject();
 }
@@ -260,12 +303,10 @@ void CConverterDlg::done(int result) {
 // The batch ends its tools and deletes their partial outputs; the window goes on painting
 // meanwhile and takes no input.
 void CConverterDlg::StopWorkAndWait() {
-    if (!m_worker.joinable())
+    if (!m_batch)
         return;
-    if (m_batchRunning)
-        m_bStop = true;
+    m_bStop = true;
     QEventLoop loop;
     connect(this, &CConverterDlg::batchEnded, &loop, &QEventLoop::quit);
-    if (m_batch)
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
 }

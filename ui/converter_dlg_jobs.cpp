@@ -4,8 +4,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QSet>
 #include <QTreeWidget>
 #include <algorithm>
+#include <system_error>
 #include <unordered_map>
 #include <utility>
 
@@ -13,11 +15,13 @@
 #include "engine/command_line.h"
 #include "engine/duration_probe.h"
 #include "engine/encoder_tool.h"
-#include "engine/job_row.h"
+#include "engine/job.h"
 #include "platform/fs.h"
 #include "ui/converter_dlg.h"
 #include "ui/dialog_events.h"
 #include "ui/incoming_files.h"
+#include "ui/job_columns.h"
+#include "ui/job_list_ctrl.h"
 #include "ui/ui_services.h"
 #include "ui/video_file_types.h"
 
@@ -35,19 +39,14 @@ QString Decoded(const std::string& path) {
 
 bool CConverterDlg::IsJobListed(const QString& path) const {
     for (int row = 0; row < m_listJobs->topLevelItemCount(); ++row) {
-        if (m_listJobs->topLevelItem(row)->text(engine::kColumnName) == path)
+        if (m_listJobs->topLevelItem(row)->text(ui::kColumnName) == path)
             return true;
     }
     return false;
 }
 
-void CConverterDlg::SetProbeWaits(std::chrono::milliseconds first,
-                                  std::chrono::milliseconds second) {
-    m_probeLimit = first + second;
-}
-
 void CConverterDlg::OnAdd() {
-    if (m_adding || m_batchRunning)
+    if (m_adding || m_batch)
         return;
     m_bStop = false;
     const QStringList paths = services_.PickFiles(this, ui::VideoFileTypes());
@@ -59,7 +58,7 @@ void CConverterDlg::OnAdd() {
 void CConverterDlg::OpenFiles(const QStringList& paths) {
     if (paths.isEmpty())
         return;
-    if (m_adding || m_batchRunning || m_quitting) {
+    if (m_adding || m_batch || m_quitting) {
         m_pendingFiles << paths;
         return;
     }
@@ -83,10 +82,13 @@ void CConverterDlg::OpenPendingFiles() {
 void CConverterDlg::AddFiles(const QStringList& paths, ListedFile listed) {
     const std::string folder = Encoded(m_editOutPath->text());
 
-    // Whose target each listed row is, so that no two rows ever write one file.
+    // The names listed, and whose target each listed row is, so that no two rows ever write
+    // one file; both grow with the rows this Add inserts.
+    QSet<QString> names;
     std::unordered_map<std::string, QString> targetOwners;
     for (int row = 0; row < m_listJobs->topLevelItemCount(); ++row) {
-        const QString name = m_listJobs->topLevelItem(row)->text(engine::kColumnName);
+        const QString name = m_listJobs->topLevelItem(row)->text(ui::kColumnName);
+        names.insert(name);
         targetOwners.emplace(engine::OutputPathOf(Encoded(name), folder), name);
     }
 
@@ -94,10 +96,13 @@ void CConverterDlg::AddFiles(const QStringList& paths, ListedFile listed) {
     m_addRows.clear();
     int n = 0;
     for (const QString& path : paths) {
+        // The window is closing (the close box, a signal): no more questions.
+        if (m_closeDeferred)
+            break;
         const std::string target = engine::OutputPathOf(Encoded(path), folder);
         // Add's picker ends at a file already listed, leaving it and the files after it out;
         // files that come in otherwise only skip it.
-        if (IsJobListed(path)) {
+        if (names.contains(path)) {
             if (listed == ListedFile::EndsTheAdd)
                 break;
             continue;
@@ -117,11 +122,14 @@ void CConverterDlg::AddFiles(const QStringList& paths, ListedFile listed) {
                                 ui::MessageIcon::Exclamation)) {
             continue;
         }
+        names.insert(path);
         targetOwners.emplace(target, path);
-        m_addRows.push_back(InsertRow(path, n));
-        ++n;
+        QTreeWidgetItem* item = InsertRow(path, n++);
+        item->setData(ui::kColumnName, CJobListCtrl::kConfirmedTargetRole, Decoded(target));
+        m_addRows.push_back(item);
     }
-    ProbeAddedRows();
+    if (!m_closeDeferred)
+        ProbeAddedRows();
     m_adding = false;
 
     if (m_closeDeferred) {
@@ -154,8 +162,8 @@ void CConverterDlg::AddFiles(const QStringList& paths, ListedFile listed) {
 // New rows go on top, in the order picked: the n-th file of this Add at row n.
 QTreeWidgetItem* CConverterDlg::InsertRow(const QString& path, int row) {
     auto* item = new QTreeWidgetItem;
-    item->setText(engine::kColumnNumber, QString::number(row));
-    item->setText(engine::kColumnName, path);
+    item->setText(ui::kColumnNo, QString::number(row));
+    item->setText(ui::kColumnName, path);
     m_listJobs->insertTopLevelItem(row, item);
     return item;
 }
@@ -171,12 +179,10 @@ void CConverterDlg::ProbeAddedRows() {
         return;
 
     std::vector<std::string> files;
-    for (QTreeWidgetItem* item : m_addRows)
-        files.push_back(Encoded(item->text(engine::kColumnName)));
+    for (QTreeWidgetItem* item : m_addRows) files.push_back(Encoded(item->text(ui::kColumnName)));
     const engine::ProbeOptions options{services_.ToolFolder(), m_probeLimit};
     const int parallel = SimultaneousConversions();
 
-    const bool listCommands = m_btnConvert->isEnabled();
     SetListCommandsEnabled(false);
     m_btnAdd->setEnabled(false);
     SetBatchSettingsEnabled(false);
@@ -184,18 +190,22 @@ void CConverterDlg::ProbeAddedRows() {
 
     m_probeStop = false;
     m_probeEvents = std::make_unique<ui::DialogProbeEvents>(*this);
-    m_probeThread = std::thread([this, files, options, parallel] {
-        engine::ProbeFiles(files, parallel, options, m_probeStop, *m_probeEvents);
-        m_probeEvents->Finished();
-    });
-
-    QEventLoop loop;
-    connect(this, &CConverterDlg::addEnded, &loop, &QEventLoop::quit);
-    loop.exec();
+    try {
+        m_probeThread = std::thread([this, files, options, parallel] {
+            engine::ProbeFiles(files, parallel, options, m_probeStop, *m_probeEvents);
+            m_probeEvents->Finished();
+        });
+        QEventLoop loop;
+        connect(this, &CConverterDlg::addEnded, &loop, &QEventLoop::quit);
+        loop.exec();
+    } catch (const std::system_error& e) {
+        // No thread for the probes: the rows stay, without a Length.
+        m_addAlerts.push_back(std::string("The files could not be examined: ") + e.what());
+        OnProbesFinished();
+    }
 
     m_progress->setTextVisible(false);
     m_progress->reset();
-    SetListCommandsEnabled(listCommands);
     m_btnAdd->setEnabled(true);
     SetBatchSettingsEnabled(true);
 }
@@ -212,9 +222,9 @@ void CConverterDlg::OnProbeEnded(int index, const engine::ProbeResult& result) {
     if (index < 0 || index >= static_cast<int>(m_addRows.size()))
         return;
     QTreeWidgetItem* item = m_addRows[index];
-    item->setText(engine::kColumnLength, QString::fromStdString(result.length));
-    item->setText(engine::kColumnTarget, QString::fromLatin1(engine::kTargetFormat));
-    item->setText(engine::kColumnStatus, QString::fromLatin1(engine::kStatusReady));
+    item->setText(ui::kColumnLength, QString::fromStdString(result.length));
+    item->setText(ui::kColumnTarget, QString::fromLatin1(engine::kTargetFormat));
+    item->setText(ui::kColumnStatus, QString::fromLatin1(engine::kStatusReady));
     if (m_addToolFailure.empty())
         m_addToolFailure = result.toolFailure;
     if (!result.alert.empty() &&
@@ -229,9 +239,9 @@ void CConverterDlg::OnProbesFinished() {
         m_probeThread.join();
     // Rows whose probe never ran (Add was stopped) still become usable jobs.
     for (QTreeWidgetItem* item : m_addRows) {
-        if (item->text(engine::kColumnStatus).isEmpty()) {
-            item->setText(engine::kColumnTarget, QString::fromLatin1(engine::kTargetFormat));
-            item->setText(engine::kColumnStatus, QString::fromLatin1(engine::kStatusReady));
+        if (item->text(ui::kColumnStatus).isEmpty()) {
+            item->setText(ui::kColumnTarget, QString::fromLatin1(engine::kTargetFormat));
+            item->setText(ui::kColumnStatus, QString::fromLatin1(engine::kStatusReady));
         }
     }
     emit addEnded();

@@ -7,8 +7,8 @@
 #include <QPen>
 #include <algorithm>
 
-#include "engine/job_row.h"
 #include "ui/hls_color.h"
+#include "ui/job_columns.h"
 
 namespace {
 
@@ -39,11 +39,11 @@ void CJobListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option
 
 void CJobListCtrl::DrawProgress(QPainter* painter, const QStyleOptionViewItem& option,
                                 const QTreeWidgetItem& item) const {
-    const QVariant progress = item.data(engine::kColumnStatus, kProgressRole);
+    const QVariant progress = item.data(ui::kColumnStatus, kProgressRole);
     if (!progress.isValid())
         return;
-    const QRect cell(columnViewportPosition(engine::kColumnStatus), option.rect.top(),
-                     columnWidth(engine::kColumnStatus), option.rect.height());
+    const QRect cell(columnViewportPosition(ui::kColumnStatus), option.rect.top(),
+                     columnWidth(ui::kColumnStatus), option.rect.height());
     const int filled = cell.width() * std::clamp(progress.toInt(), 0, 100) / 100;
     const QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
     painter->fillRect(QRect(cell.left(), cell.top() + 1, filled, cell.height() - 2),

@@ -14,6 +14,8 @@ class CJobListCtrl : public QTreeWidget {
 public:
     // The Status cell's data under this role: the running job's per cent, or nothing.
     static constexpr int kProgressRole = Qt::UserRole + 1;
+    // The Name cell's data under this role: the target the user agreed the row may write.
+    static constexpr int kConfirmedTargetRole = Qt::UserRole + 2;
 
     explicit CJobListCtrl(QWidget* parent = nullptr);
 

@@ -3,16 +3,19 @@
 #include <unistd.h>
 
 #include <QDataStream>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace ui {
 namespace {
 
 constexpr int kTimeoutMs = 3000;
+constexpr int kBusyMs = 30000;
 // Sent back once the files are taken, so that the other vantrel exits only then.
 constexpr char kTaken = 'k';
 
@@ -23,7 +26,7 @@ QString DefaultFolder() {
     return base + QStringLiteral("/vantrel");
 }
 
-bool HandOver(const QString& socketPath, const QStringList& files) {
+bool HandOverOnce(const QString& socketPath, const QStringList& files) {
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     if (!socket.waitForConnected(kTimeoutMs))
@@ -35,11 +38,23 @@ bool HandOver(const QString& socketPath, const QStringList& files) {
     if (!socket.waitForBytesWritten(kTimeoutMs))
         return false;
     while (socket.bytesAvailable() == 0) {
-        if (!socket.waitForReadyRead(kTimeoutMs))
+        if (!socket.waitForReadyRead(kBusyMs))
             return false;
     }
     char answer = 0;
     return socket.getChar(&answer) && answer == kTaken;
+}
+
+// The window may be busy for a moment (adding a large folder), or just starting: it is given
+// time before another one opens.
+bool HandOver(const QString& socketPath, const QStringList& files) {
+    QDeadlineTimer deadline(kBusyMs);
+    while (!HandOverOnce(socketPath, files)) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
 }
 
 }  // namespace
@@ -57,23 +72,26 @@ SingleInstance::SingleInstance(QString folder, QObject* parent)
 SingleInstance::~SingleInstance() = default;
 
 SingleInstance::Role SingleInstance::Claim(const QStringList& files) {
-    // Two vantrels starting at once must not both become the window: whoever holds the lock
-    // decides. A lock left by a crashed process is recognised and taken over.
-    QLockFile lock(lockPath_);
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(kTimeoutMs))
-        return HandOver(socketPath_, files) ? Role::HandedOver : Role::Primary;
-    if (HandOver(socketPath_, files))
-        return Role::HandedOver;
-
-    // Nobody answers: the socket, if any, is a crashed window's.
+    // The running window holds the lock for as long as it runs, so a later vantrel knows it is
+    // there even when it is too busy to answer at once. A lock left by a window that crashed is
+    // recognised (its process is gone) and taken over.
+    auto lock = std::make_unique<QLockFile>(lockPath_);
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError)
+            return HandOver(socketPath_, files) ? Role::HandedOver : Role::Primary;
+        return Role::Primary;  // no lock to be had at all: a window that cannot be reached
+    }
+    // Whatever socket is there is a crashed window's.
     QLocalServer::removeServer(socketPath_);
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (server_->listen(socketPath_))
+    if (server_->listen(socketPath_)) {
         connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::Serve);
-    else
+        lock_ = std::move(lock);
+    } else {
         server_.reset();
+    }
     return Role::Primary;
 }
 

@@ -1,6 +1,7 @@
-// One window per user session. The first vantrel listens on a local socket in the session's
-// runtime folder; a later one hands its files to it (or, without files, asks it to come to
-// the front) and exits. A socket left behind by a window that crashed is taken over.
+// One window per user session. The first vantrel holds a lock file and listens on a local
+// socket in the session's runtime folder; a later one hands its files to it (or, without files,
+// asks it to come to the front) and exits. A lock and socket left behind by a window that
+// crashed are taken over.
 #pragma once
 
 #include <QObject>
@@ -42,6 +43,7 @@ private:
 
     QString socketPath_;
     QString lockPath_;
+    std::unique_ptr<QLockFile> lock_;  // held by the running window while it listens
     std::unique_ptr<QLocalServer> server_;
 };
 

@@ -53,7 +53,7 @@ public:
     virtual void Notify(const QString& summary, const QString& body);
 
     // The folder against which the encoder tool's relative path "DLL/ffmpeg" is resolved:
-    // by default the folder of the running program.
+    // by default beside the running program, else where it is installed.
     virtual std::string ToolFolder();
 };
 

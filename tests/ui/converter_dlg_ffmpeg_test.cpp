@@ -9,12 +9,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "engine/job_row.h"
 #include "fake_ui_services.h"
 #include "media_tools.h"
 #include "qt_printers.h"
 #include "support/settings_env.h"
 #include "ui/converter_dlg.h"
+#include "ui/job_columns.h"
 #include "wait_until.h"
 #include "window_states.h"
 
@@ -47,7 +47,7 @@ TEST_F(ConverterDlgFfmpegTest, GeneratedClipIsProbedAndConvertedToFlvWithEveryPr
     ASSERT_EQ(testing_support::MakeClip(clip, {320, 240, 25, 1, 1}), "");
     services_.filesToPick = {QString::fromStdString(clip)};
     dlg_->OnAdd();
-    EXPECT_EQ(ColumnTexts(*dlg_, engine::kColumnLength), QStringList{"00:00:01.0"});
+    EXPECT_EQ(ColumnTexts(*dlg_, ui::kColumnLength), QStringList{"00:00:01.0"});
     EXPECT_TRUE(services_.told.empty());
 
     const std::string output = env_.Path("out/clip one.flv");
@@ -60,7 +60,7 @@ TEST_F(ConverterDlgFfmpegTest, GeneratedClipIsProbedAndConvertedToFlvWithEveryPr
         dlg_->OnConvert();
         EXPECT_EQ(testing_support::EnabledStates(*dlg_), testing_support::states::kConverting);
         ASSERT_TRUE(testing_support::WaitUntil([&] { return !dlg_->IsConverting(); }, 60000));
-        EXPECT_EQ(ColumnTexts(*dlg_, engine::kColumnStatus), QStringList{"Complete"});
+        EXPECT_EQ(ColumnTexts(*dlg_, ui::kColumnStatus), QStringList{"Complete"});
         EXPECT_EQ(testing_support::EnabledStates(*dlg_), testing_support::states::kListed);
 
         const testing_support::MediaInfo info = testing_support::ProbeMedia(output);
@@ -80,7 +80,7 @@ TEST_F(ConverterDlgFfmpegTest, QuittingDuringAConversionLeavesNoProcessAndNoPart
     ASSERT_EQ(testing_support::MakeClip(clip, {320, 240, 25, 2, 100}), "");
     services_.filesToPick = {QString::fromStdString(clip)};
     dlg_->OnAdd();
-    EXPECT_TRUE(ColumnTexts(*dlg_, engine::kColumnLength).value(0).startsWith("00:03:2"));
+    EXPECT_TRUE(ColumnTexts(*dlg_, ui::kColumnLength).value(0).startsWith("00:03:2"));
 
     const std::string output = env_.Path("out/long.flv");
     const std::string part = output + ".part";

@@ -16,11 +16,11 @@
 
 #include "batch_folders.h"
 #include "descriptors.h"
-#include "engine/job_row.h"
 #include "fake_ui_services.h"
 #include "process_checks.h"
 #include "qt_printers.h"
 #include "ui/converter_dlg.h"
+#include "ui/job_columns.h"
 #include "ui/video_file_types.h"
 #include "wait_until.h"
 #include "window_states.h"
@@ -49,7 +49,7 @@ protected:
     QString Source(const std::string& name, const std::string& script = "") {
         return QString::fromStdString(folders_.Source(name, script));
     }
-    QStringList Names() const { return ColumnTexts(*dlg_, engine::kColumnName); }
+    QStringList Names() const { return ColumnTexts(*dlg_, ui::kColumnName); }
     QStringList Column(int column) const { return ColumnTexts(*dlg_, column); }
     QTreeWidgetItem* Row(int row) const { return dlg_->m_listJobs->topLevelItem(row); }
 
@@ -82,9 +82,9 @@ TEST_F(ConverterDlgJobsTest, AddedFilesShowLengthTargetAndReadyAndEnableTheListC
     const QString b = Source("b.mpg");
     Add({a, b});
     EXPECT_EQ(Names(), (QStringList{a, b}));
-    EXPECT_EQ(Column(engine::kColumnLength), (QStringList{kFakeLength, kFakeLength}));
-    EXPECT_EQ(Column(engine::kColumnTarget), (QStringList{"flv", "flv"}));
-    EXPECT_EQ(Column(engine::kColumnStatus), (QStringList{"Ready", "Ready"}));
+    EXPECT_EQ(Column(ui::kColumnLength), (QStringList{kFakeLength, kFakeLength}));
+    EXPECT_EQ(Column(ui::kColumnTarget), (QStringList{"flv", "flv"}));
+    EXPECT_EQ(Column(ui::kColumnStatus), (QStringList{"Ready", "Ready"}));
     EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
     EXPECT_TRUE(services_.asked.empty());
     EXPECT_TRUE(services_.told.empty());
@@ -94,7 +94,7 @@ TEST_F(ConverterDlgJobsTest, AnEncoderThatCannotRunIsToldOnceAfterTheFilesAreLis
     services_.toolFolder = folders_.Path("no-tools-here");
     Add({Source("a.avi"), Source("b.avi")});
     EXPECT_EQ(Names().size(), 2);
-    EXPECT_EQ(Column(engine::kColumnLength), (QStringList{"", ""}));
+    EXPECT_EQ(Column(ui::kColumnLength), (QStringList{"", ""}));
     ASSERT_EQ(services_.told.size(), 1u);
     EXPECT_EQ(services_.told[0].caption, QStringLiteral("Error"));
     EXPECT_TRUE(services_.told[0].text.contains("DLL/ffmpeg"))
@@ -109,8 +109,8 @@ TEST_F(ConverterDlgJobsTest, NewRowsGoOnTopInThePickedOrderNumberedFromZero) {
     Add({x, y});
     EXPECT_EQ(Names(), (QStringList{x, y, a, b}));
     // Column 0 holds the insertion index; the list's drawing turns it into the position.
-    EXPECT_EQ(Row(0)->text(engine::kColumnNumber), QStringLiteral("0"));
-    EXPECT_EQ(Row(1)->text(engine::kColumnNumber), QStringLiteral("1"));
+    EXPECT_EQ(Row(0)->text(ui::kColumnNo), QStringLiteral("0"));
+    EXPECT_EQ(Row(1)->text(ui::kColumnNo), QStringLiteral("1"));
 }
 
 TEST_F(ConverterDlgJobsTest, FileAlreadyListedEndsTheAddWithoutAMessage) {
@@ -171,7 +171,7 @@ TEST_F(ConverterDlgJobsTest, DeclinedOverwriteLeavesThatFileOutAndGoesOn) {
     Add({a, b});
     EXPECT_EQ(services_.asked.size(), 1u);
     EXPECT_EQ(Names(), QStringList{b});
-    EXPECT_EQ(Row(0)->text(engine::kColumnNumber), QStringLiteral("0"));
+    EXPECT_EQ(Row(0)->text(ui::kColumnNo), QStringLiteral("0"));
     EXPECT_EQ(testing_support::ReadFile(folders_.Out("a.flv")), "earlier result");
 }
 
@@ -208,17 +208,17 @@ TEST_F(ConverterDlgJobsTest, FileWithoutADurationGetsAnEmptyLength) {
     Add({Source("noise.avi",
                 "eprint noise.avi: Invalid data found when processing input\n"
                 "exit 1\n")});
-    EXPECT_EQ(Column(engine::kColumnLength), QStringList{""});
-    EXPECT_EQ(Column(engine::kColumnStatus), QStringList{"Ready"});
+    EXPECT_EQ(Column(ui::kColumnLength), QStringList{""});
+    EXPECT_EQ(Column(ui::kColumnStatus), QStringList{"Ready"});
     EXPECT_TRUE(services_.told.empty());
 }
 
 TEST_F(ConverterDlgJobsTest, ProbeThatOverrunsEndsItsToolAndKeepsWhatItFound) {
     const std::string pidFile = folders_.Path("probe.pid");
-    dlg_->SetProbeWaits(std::chrono::milliseconds(300), std::chrono::milliseconds(200));
+    dlg_->SetProbeLimit(std::chrono::milliseconds(500));
     Add({Source("slow.avi", "write-pid " + pidFile + "\nbanner\nhang\n")});
-    EXPECT_EQ(Column(engine::kColumnLength), QStringList{kFakeLength});
-    EXPECT_EQ(Column(engine::kColumnStatus), QStringList{"Ready"});
+    EXPECT_EQ(Column(ui::kColumnLength), QStringList{kFakeLength});
+    EXPECT_EQ(Column(ui::kColumnStatus), QStringList{"Ready"});
     const pid_t pid = testing_support::PidFromFile(pidFile);
     ASSERT_GT(pid, 0);
     EXPECT_FALSE(testing_support::IsAlive(pid)) << "the overrunning probe's tool still runs";
@@ -240,7 +240,7 @@ TEST_F(ConverterDlgJobsTest, PipeFailureOfAProbeIsShownInAnErrorBoxAfterIt) {
     EXPECT_EQ(services_.told[0].icon, ui::MessageIcon::None);
     // The row is still added, without a length.
     EXPECT_EQ(Names(), QStringList{a});
-    EXPECT_EQ(Column(engine::kColumnLength), QStringList{""});
+    EXPECT_EQ(Column(ui::kColumnLength), QStringList{""});
 }
 
 // Counts the list's paints that happen while the newest row still waits for its Length.
@@ -252,7 +252,7 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Paint && list_->topLevelItemCount() > 0 &&
-            list_->topLevelItem(0)->text(engine::kColumnStatus).isEmpty()) {
+            list_->topLevelItem(0)->text(ui::kColumnStatus).isEmpty()) {
             ++count;
         }
         return false;
@@ -270,7 +270,7 @@ TEST_F(ConverterDlgJobsTest, WindowKeepsPaintingWhileAddWaitsForAProbe) {
     Add({Source("slow.avi", "sleep 400\nbanner\n")});
     dlg_->m_listJobs->viewport()->removeEventFilter(&paints);
     EXPECT_GT(paints.count, 0);
-    EXPECT_EQ(Column(engine::kColumnLength), QStringList{kFakeLength});
+    EXPECT_EQ(Column(ui::kColumnLength), QStringList{kFakeLength});
 }
 
 TEST_F(ConverterDlgJobsTest, AddShowsHowFarItIsAndTheCloseBoxStopsItAtOnce) {
@@ -290,7 +290,22 @@ TEST_F(ConverterDlgJobsTest, AddShowsHowFarItIsAndTheCloseBoxStopsItAtOnce) {
     ASSERT_EQ(services_.asked.size(), 1u);
     EXPECT_EQ(services_.asked[0].text, QStringLiteral("Do you want to quit?"));
     EXPECT_FALSE(dlg_->isVisible());
-    EXPECT_EQ(Column(engine::kColumnLength), (QStringList{kFakeLength, "", ""}));
+    EXPECT_EQ(Column(ui::kColumnLength), (QStringList{kFakeLength, "", ""}));
+}
+
+TEST_F(ConverterDlgJobsTest, ASignalDuringAddsQuestionsEndsTheQuestionsAndQuits) {
+    dlg_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg_.get()));
+    testing_support::WriteFile(folders_.Out("a.flv"), "a");
+    testing_support::WriteFile(folders_.Out("b.flv"), "b");
+    services_.onAsk = [&](const testing_support::ToldMessage&) {
+        dlg_->OnStopSignal();
+        return false;
+    };
+    Add({Source("a.avi"), Source("b.avi"), Source("c.avi")});
+    EXPECT_EQ(services_.asked.size(), 1u);
+    EXPECT_EQ(dlg_->m_listJobs->topLevelItemCount(), 0);
+    EXPECT_FALSE(dlg_->isVisible());
 }
 
 TEST_F(ConverterDlgJobsTest, AFileWhoseTargetAnotherRowHasIsRefusedNamingBoth) {
@@ -332,7 +347,7 @@ protected:
         QStringList names;
         for (int row = 0; row < dlg_->m_listJobs->topLevelItemCount(); ++row) {
             if (Row(row)->isSelected())
-                names << Row(row)->text(engine::kColumnName);
+                names << Row(row)->text(ui::kColumnName);
         }
         return names;
     }
@@ -420,7 +435,7 @@ TEST_F(ConverterDlgJobsTest, DroppedFilesAndFoldersAreAddedAsAddDoes) {
 
     EXPECT_EQ(Names(), (QStringList{folder + "/b.avi", folder + "/c.vob", folder + "/sub/a.MP4",
                                     loose, listed}));
-    EXPECT_EQ(Column(engine::kColumnStatus),
+    EXPECT_EQ(Column(ui::kColumnStatus),
               (QStringList{"Ready", "Ready", "Ready", "Ready", "Ready"}));
     ASSERT_EQ(services_.told.size(), 1u);
     EXPECT_TRUE(services_.told[0].text.contains(missing));

@@ -14,7 +14,6 @@
 #include <optional>
 
 #include "controls/icon_button.h"
-#include "engine/job_row.h"
 #include "fake_ui_services.h"
 #include "support/settings_env.h"
 #include "ui/converter_dlg.h"
@@ -326,18 +325,18 @@ TEST_F(JobListDrawingTest, AJobConvertingBesideOthersShowsItsProgressBehindItsSt
     for (const bool selected : {false, true}) {
         list_->clear();
         QTreeWidgetItem* item = InsertRow(0, "/in/a.avi");
-        item->setData(engine::kColumnStatus, CJobListCtrl::kProgressRole, 50);
-        item->setText(engine::kColumnStatus, QString());
+        item->setData(ui::kColumnStatus, CJobListCtrl::kProgressRole, 50);
+        item->setText(ui::kColumnStatus, QString());
         item->setSelected(selected);
         const QImage image = Paint();
-        const QRect cell = CellRect(0, engine::kColumnStatus);
+        const QRect cell = CellRect(0, ui::kColumnStatus);
         const int y = cell.center().y();
         const QColor done = image.pixelColor(cell.left() + cell.width() / 4, y);
         const QColor left = image.pixelColor(cell.left() + cell.width() * 3 / 4, y);
         EXPECT_NE(done, left) << "selected " << selected;
         EXPECT_EQ(left, selected ? kTint : Base()) << "selected " << selected;
 
-        item->setData(engine::kColumnStatus, CJobListCtrl::kProgressRole, QVariant());
+        item->setData(ui::kColumnStatus, CJobListCtrl::kProgressRole, QVariant());
         const QImage ended = Paint();
         EXPECT_EQ(ended.pixelColor(cell.left() + cell.width() / 4, y),
                   ended.pixelColor(cell.left() + cell.width() * 3 / 4, y));

@@ -3,10 +3,12 @@
 // left its socket behind; the notification when a batch ends behind the user's back.
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <QSysInfo>
 #include <QTest>
 #include <QTreeWidget>
 #include <cstring>
@@ -15,10 +17,10 @@
 
 #include "batch_folders.h"
 #include "child_run.h"
-#include "engine/job_row.h"
 #include "fake_ui_services.h"
 #include "qt_printers.h"
 #include "ui/converter_dlg.h"
+#include "ui/job_columns.h"
 #include "ui/single_instance.h"
 #include "wait_until.h"
 #include "window_states.h"
@@ -46,6 +48,14 @@ TEST(SingleInstanceTest, ALaterVantrelHandsItsFilesToTheRunningWindowEvenAfterAC
     const std::string runtime = folders.Path("runtime");
     std::filesystem::create_directories(runtime + "/vantrel");
     LeaveStaleSocket(runtime + "/vantrel/instance");
+    // ... and its lock, naming a process that has ended.
+    const pid_t gone = ::fork();
+    if (gone == 0)
+        ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    testing_support::WriteFile(
+        runtime + "/vantrel/instance.lock",
+        std::to_string(gone) + "\nvantrel\n" + QSysInfo::machineHostName().toStdString() + "\n");
 
     ui::SingleInstance instance(QString::fromStdString(runtime + "/vantrel"));
     ASSERT_EQ(instance.Claim({}), ui::SingleInstance::Role::Primary);
@@ -76,7 +86,7 @@ TEST(SingleInstanceTest, ALaterVantrelHandsItsFilesToTheRunningWindowEvenAfterAC
     // Relative to the folder it was started in, as a terminal gives it.
     EXPECT_EQ(run({"clip.avi"}), 0);
     ASSERT_TRUE(WaitUntil([&] { return dlg.m_listJobs->topLevelItemCount() == 1; }));
-    EXPECT_EQ(ColumnTexts(dlg, engine::kColumnName), QStringList{QString::fromStdString(clip)});
+    EXPECT_EQ(ColumnTexts(dlg, ui::kColumnName), QStringList{QString::fromStdString(clip)});
 
     // Without files it only asks for the window.
     EXPECT_EQ(run({}), 0);
