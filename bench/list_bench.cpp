@@ -52,6 +52,14 @@ public:
         return false;
     }
     void Tell(QWidget*, const QString&, const QString&, ui::MessageIcon) override { ++messages; }
+    ui::OverwriteAnswer AskOverwrite(QWidget*, const QString&, bool) override {
+        ++messages;
+        return ui::OverwriteAnswer::No;
+    }
+    void TellList(QWidget*, const QString&, const QString&, const QStringList&,
+                  ui::MessageIcon) override {
+        ++messages;
+    }
     platform::Shell& Shell() override { return shell_; }
     std::string ToolFolder() override { return toolFolder; }
 
@@ -115,6 +123,7 @@ int main(int argc, char** argv) {
     fs::create_symlink(FAKE_ENCODER_PATH, work / "tool/DLL/ffmpeg");
     ::setenv("HOME", (work / "home").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", (work / "state").c_str(), 1);
     {
         fs::create_directories(work / "config/vantrel");
         std::ofstream ini(work / "config/vantrel/vantrel.ini");

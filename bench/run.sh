@@ -15,6 +15,9 @@
 #   batch -j2  vantrel-cli --jobs 2 / FFmpeg two at a time (xargs -P2)
 #   jobs gain  vantrel-cli --jobs 2 / FFmpeg one at a time: what two at once buy
 #   cpu        vantrel-cli's own CPU time (not its children's) / the batch's wall time
+#   verify P   vantrel-cli --jobs 1 --profile P on the ten clips, each result read back by
+#              FFmpeg before it counts as complete (the default) / the same with --no-verify,
+#              for the profiles 1 to 6 (the batch figures above use --no-verify)
 # Run it on an otherwise idle machine: other work on the cores shows up in every figure.
 set -euo pipefail
 
@@ -36,7 +39,7 @@ command -v g++ >/dev/null || fail "g++ is needed to build bench/cpu_of.cpp"
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 # The settings vantrel-cli reads are the benchmark's own; the user's stay untouched.
-export XDG_CONFIG_HOME=$work/config
+export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 
 g++ -O2 -std=c++17 -o "$work/cpu_of" "$here/cpu_of.cpp"
 
@@ -106,8 +109,9 @@ probe_ffmpeg() {
 # batch_cli JOBS: the wall time and vantrel-cli's own CPU time of the ten conversions.
 batch_cli() {
     rm -f "$work/out-cli"/*.flv
-    "$work/cpu_of" "$work/cpu.txt" "$cli" --jobs "$1" --profile 3 --out "$work/out-cli" \
-        "${batch_clips[@]}" >/dev/null || fail "vantrel-cli --jobs $1 --profile 3 failed"
+    "$work/cpu_of" "$work/cpu.txt" "$cli" --jobs "$1" --profile 3 --no-verify \
+        --out "$work/out-cli" "${batch_clips[@]}" >/dev/null ||
+        fail "vantrel-cli --jobs $1 --profile 3 failed"
     [ "$(find "$work/out-cli" -name '*.flv' | wc -l)" -eq 10 ] ||
         fail "vantrel-cli --jobs $1 wrote fewer than ten FLVs"
     local own wall
@@ -126,6 +130,17 @@ batch_ffmpeg() {
     end=$(now)
     [ "$(find "$work/out-ffmpeg" -name '*.flv' | wc -l)" -eq 10 ] ||
         fail "FFmpeg wrote fewer than ten FLVs"
+    elapsed "$start" "$end"
+}
+
+# verify_cli PROFILE [--no-verify]: the wall time of the ten conversions one at a time.
+verify_cli() {
+    local start end
+    rm -f "$work/out-cli"/*.flv
+    start=$(now)
+    "$cli" --jobs 1 --profile "$1" ${2:+"$2"} --out "$work/out-cli" "${batch_clips[@]}" \
+        >/dev/null || fail "vantrel-cli --profile $1 ${2:-} failed"
+    end=$(now)
     elapsed "$start" "$end"
 }
 
@@ -151,6 +166,18 @@ for run in $(seq 1 "$reps"); do
     cpu2+=("$(share "$own" "$wall")")
     ffmpeg1+=("$(batch_ffmpeg 1)")
     ffmpeg2+=("$(batch_ffmpeg 2)")
+done
+
+declare -A verify_on verify_off
+for profile in 1 2 3 4 5 6; do
+    on=() off=()
+    for run in $(seq 1 "$reps"); do
+        echo "bench: verification, profile $profile, run $run of $reps"
+        on+=("$(verify_cli "$profile")")
+        off+=("$(verify_cli "$profile" --no-verify)")
+    done
+    verify_on[$profile]=$(median "${on[@]}")
+    verify_off[$profile]=$(median "${off[@]}")
 done
 
 p1=$(median "${probe1[@]}")
@@ -192,4 +219,8 @@ for jobs in 1 2; do
     met=$(awk -v p="$pct" 'BEGIN { print (p < 2) ? "met" : "MISSED" }')
     printf '%-10s %5.2f%%  target under 2%%     %-6s  vantrel-cli --jobs %s own CPU time / wall time (a clock tick is %s%%)\n' \
         "cpu -j$jobs" "$pct" "$met" "$jobs" "$tick"
+done
+for profile in 1 2 3 4 5 6; do
+    figure "verify $profile" "$(ratio "${verify_on[$profile]}" "${verify_off[$profile]}")" 1.10 \
+        "vantrel-cli --profile $profile ${verify_on[$profile]} s / with --no-verify ${verify_off[$profile]} s"
 done

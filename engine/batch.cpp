@@ -8,70 +8,50 @@
 #include <unordered_map>
 
 #include "engine/command_line.h"
+#include "engine/job_list.h"
+#include "engine/job_log.h"
 #include "platform/fs.h"
 #include "platform/path_info.h"
 
 namespace engine {
-namespace {
-
-// What makes two spellings of a path the same file: its device and inode when it exists,
-// else its text.
-std::string IdentityOf(const std::string& path) {
-    const platform::PathInfo status = platform::Inspect(path);
-    if (status.kind == platform::PathInfo::Kind::Missing)
-        return "path:" + path;
-    return std::to_string(status.device) + ":" + std::to_string(status.inode);
-}
-
-}  // namespace
 
 Batch::Batch(const std::vector<std::string>& sources, BatchOptions options, std::atomic<bool>& stop)
     : options_(std::move(options)), stop_(stop) {
     Plan(sources);
 }
 
-// One look at each source and each target, so that planning stays linear in the number of
-// jobs however many there are.
+// The job list's rules decide which jobs run; a job that must not run is skipped with the
+// reason.
 void Batch::Plan(const std::vector<std::string>& sources) {
-    std::unordered_map<std::string, std::size_t> sourceOwner;
-    std::unordered_map<std::string, std::size_t> targetOwner;
     jobs_.reserve(sources.size());
     for (const std::string& source : sources) {
         Job job;
         job.source = source;
-        job.target = OutputPathOf(source, options_.folder);
-        auto skip = [&job](std::string reason) {
-            job.state = JobState::Skipped;
-            job.reason = std::move(reason);
-        };
-        if (!platform::IsAbsolutePath(source) || !platform::IsAbsolutePath(options_.folder)) {
-            skip("the path is not absolute");
-        } else if (const auto [first, added] =
-                       sourceOwner.emplace(IdentityOf(source), jobs_.size());
-                   !added) {
-            skip("it is named more than once; it is converted once");
-        } else if (const auto [owner, free] = targetOwner.emplace(job.target, jobs_.size());
-                   !free) {
-            skip("its target " + job.target + " is also the target of " +
-                 jobs_[owner->second].source);
-        } else if (!options_.overwrite && platform::PathExists(job.target)) {
-            skip(job.target + " exists");
-            job.targetExists = true;
-        }
         jobs_.push_back(std::move(job));
     }
-    // A job removes whatever stands at its ".part" name before it runs: never another job's
-    // source ("clip.flv.part" converted in the same batch as "clip.avi").
-    for (Job& job : jobs_) {
-        if (job.state != JobState::Ready)
-            continue;
-        const std::string part = PartPathOf(job.target);
-        if (const auto owner = sourceOwner.find(IdentityOf(part)); owner != sourceOwner.end()) {
+    PlanOptions planOptions;
+    planOptions.folder = options_.folder;
+    planOptions.existing = options_.overwrite ? ExistingTargets::Replace : ExistingTargets::Skip;
+    const engine::Plan plan = PlanJobs(jobs_, planOptions);
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+        const PlanEntry& entry = plan.rows[i];
+        Job& job = jobs_[i];
+        job.target = entry.target;
+        if (entry.verdict != Verdict::Run) {
             job.state = JobState::Skipped;
-            job.reason =
-                "its temporary output " + part + " is the source " + jobs_[owner->second].source;
+            job.reason = entry.reason;
+            job.targetExists = entry.targetExists;
         }
     }
+    CountRunnable();
+}
+
+Batch::Batch(std::vector<Job> jobs, BatchOptions options, std::atomic<bool>& stop)
+    : options_(std::move(options)), stop_(stop), jobs_(std::move(jobs)) {
+    CountRunnable();
+}
+
+void Batch::CountRunnable() {
     runnable_ = static_cast<int>(std::count_if(
         jobs_.begin(), jobs_.end(), [](const Job& job) { return job.state != JobState::Skipped; }));
 }
@@ -102,8 +82,8 @@ int Batch::TakeNext() {
 }
 
 void Batch::RunJobs(BatchEvents& events) {
-    const ConvertSettings settings{options_.folder, options_.profile, options_.toolFolder,
-                                   options_.silenceLimit, options_.overwrite};
+    const ConvertSettings settings{options_.folder,       options_.profile,   options_.toolFolder,
+                                   options_.silenceLimit, options_.overwrite, options_.verify};
     for (;;) {
         Job job;
         int index;
@@ -115,7 +95,10 @@ void Batch::RunJobs(BatchEvents& events) {
             job = jobs_[index];
             events.JobStarted(index, job);
         }
+        JobLog log(options_.logFolder, job.source);
         ConvertCallbacks callbacks;
+        if (log.IsOpen())
+            callbacks.output = [&log](const std::string& chunk) { log.Append(chunk); };
         callbacks.progress = [&](int percent) {
             std::lock_guard<std::mutex> lock(mutex_);
             Job& running = jobs_[index];
@@ -138,6 +121,7 @@ void Batch::RunJobs(BatchEvents& events) {
         } catch (...) {
             result = {JobState::Error, "the conversion failed", -1};
         }
+        log.Close(result.state, result.reason);
         std::lock_guard<std::mutex> lock(mutex_);
         Job& ended = jobs_[index];
         percentSum_ -= ShareOf(ended);

@@ -20,6 +20,8 @@ struct BatchOptions {
     int profile = 0;        // the output profile list's index
     int parallel = 1;       // conversions at once, 1 or more
     bool overwrite = true;  // false: a job whose target exists is skipped
+    bool verify = false;    // each result is read back before its job completes
+    std::string logFolder;  // where each job's log is kept (JobLogPath); "": no logs
     std::string toolFolder;
     std::chrono::milliseconds silenceLimit = kDefaultSilenceLimit;
 };
@@ -53,12 +55,13 @@ public:
 
 class Batch {
 public:
-    // Plans the jobs, in the order given: each source's target in `options.folder`, and the
-    // jobs that will not run, with the reason: a relative source path, a source named twice,
-    // a target that an earlier job already writes, a ".part" name that is another job's
-    // source, and, without `overwrite`, a target that exists. `stop` is the front end's stop
-    // request; the batch clears it when it honours it.
+    // Plans the jobs, in the order given, by the job list's rules (PlanJobs): each source's
+    // target in `options.folder`, and the jobs that will not run, with the reason; without
+    // `overwrite`, a target that exists is skipped. `stop` is the front end's stop request;
+    // the batch clears it when it honours it.
     Batch(const std::vector<std::string>& sources, BatchOptions options, std::atomic<bool>& stop);
+    // Runs jobs a JobList has planned already: those Ready run, the others are Skipped.
+    Batch(std::vector<Job> jobs, BatchOptions options, std::atomic<bool>& stop);
 
     // Runs the batch on the calling thread with up to `parallel` conversions at once, and
     // returns when every job has ended or Stop has ended the running ones. The jobs are taken
@@ -71,6 +74,7 @@ public:
 
 private:
     void Plan(const std::vector<std::string>& sources);
+    void CountRunnable();
     void RunJobs(BatchEvents& events);
     int BatchPercentLocked() const;
     static int ShareOf(const Job& job);

@@ -7,6 +7,7 @@
 #include "engine/encoder_process.h"
 #include "engine/job_verdict.h"
 #include "engine/output_scanner.h"
+#include "engine/result_check.h"
 #include "platform/fs.h"
 #include "platform/path_info.h"
 
@@ -93,6 +94,8 @@ ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
             continue;
         }
         lastOutput = Clock::now();
+        if (callbacks.output)
+            callbacks.output(chunk);
         scanner.Feed(chunk);
         if (scanner.DecodeFailed())
             break;
@@ -124,8 +127,18 @@ ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
     } else {
         why = RunFailure(outcome, {scanner.ErrorLines(), scanner.LastLine()}, part);
     }
+    // The result is read back once before it may become the target.
+    if (why.empty() && settings.verify) {
+        const VerifyOutcome verified = VerifyResult(
+            part, scanner.TimeSeconds(), settings.toolFolder, stop, settings.silenceLimit);
+        if (verified.stopped) {
+            platform::RemoveFile(part);
+            return {JobState::Stop, "stopped", exitCode};
+        }
+        why = verified.failure;
+    }
     if (why.empty())
-        why = Publish(part, job.target, settings.overwrite);
+        why = Publish(part, job.target, MayReplaceTarget(job, settings.overwrite));
     if (!why.empty()) {
         platform::RemoveFile(part);
         return Failed(why, exitCode);

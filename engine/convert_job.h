@@ -26,6 +26,7 @@ struct ConvertSettings {
     std::string toolFolder;
     std::chrono::milliseconds silenceLimit = kDefaultSilenceLimit;
     bool overwrite = true;  // false: a target that appears while the job runs is kept
+    bool verify = false;    // read the result back before it is published (result_check.h)
 };
 
 struct ConvertCallbacks {
@@ -33,6 +34,8 @@ struct ConvertCallbacks {
     std::function<void(int percent)> progress;
     // A failure the user must see at once ("Can't create out pipe").
     std::function<void(const std::string& text)> alert;
+    // Everything the tool prints, as it comes (for the job's log).
+    std::function<void(const std::string& chunk)> output;
 };
 
 struct ConvertResult {

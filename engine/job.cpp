@@ -1,5 +1,7 @@
 #include "engine/job.h"
 
+#include "platform/path_info.h"
+
 namespace engine {
 
 const char* StatusWord(JobState state) {
@@ -17,6 +19,18 @@ const char* StatusWord(JobState state) {
             break;
     }
     return kStatusError;
+}
+
+std::string FileStamp(const std::string& path) {
+    const platform::PathInfo info = platform::Inspect(path);
+    if (info.kind == platform::PathInfo::Kind::Missing)
+        return "";
+    return std::to_string(info.device) + ":" + std::to_string(info.inode) + ":" +
+           std::to_string(info.size) + ":" + std::to_string(info.modifiedNs);
+}
+
+bool MayReplaceTarget(const Job& job, bool overwrite) {
+    return overwrite || (!job.replaceStamp.empty() && FileStamp(job.target) == job.replaceStamp);
 }
 
 std::string PartPathOf(const std::string& target) {

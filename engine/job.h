@@ -1,6 +1,7 @@
 // One job of a batch: a source file, the target it becomes, and how far it has come.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace engine {
@@ -35,8 +36,27 @@ struct Job {
     // can say how to convert it anyway.
     bool targetExists = false;
 
+    // What the job list keeps of a row beyond one batch.
+    std::string length;        // the probe's duration text, "" when none was found
+    std::int64_t started = 0;  // when its last run began, seconds since the epoch; 0: never
+    std::int64_t ended = 0;    // when its last run ended; 0: not yet
+    // The target as the user agreed to have it replaced (FileStamp), "" when not asked. Only
+    // that very file is replaced: one that appeared or changed since is asked about again.
+    std::string replaceStamp;
+    // The target as this row's Complete run left it, "" otherwise: while the target is still
+    // that file, there is nothing left to do for the row.
+    std::string resultStamp;
+
     bool Ended() const { return state != JobState::Ready && state != JobState::Converting; }
 };
+
+// Which file stands at `path` and in what state (device, inode, size, time of change), as one
+// text; "" when nothing is there.
+std::string FileStamp(const std::string& path);
+
+// Whether `job` may replace a file standing at its target: always with `overwrite`, else only
+// the very file the user agreed to have replaced.
+bool MayReplaceTarget(const Job& job, bool overwrite);
 
 // The name a conversion writes while it runs; it becomes the target only when complete.
 std::string PartPathOf(const std::string& target);

@@ -79,6 +79,9 @@ std::string HomeDir();
 // The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config.
 std::string ConfigDir();
 
+// The user's folder for state kept between runs: $XDG_STATE_HOME, else ~/.local/state.
+std::string StateDir();
+
 // The folder part of a path ("" when it has no separator; "/" for a file in the root).
 std::string DirName(const std::string& path);
 

@@ -317,6 +317,12 @@ std::string ConfigDir() {
     return HomeDir() + "/.config";
 }
 
+std::string StateDir() {
+    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg == '/')
+        return xdg;
+    return HomeDir() + "/.local/state";
+}
+
 std::string BaseName(const std::string& path) {
     const auto slash = path.find_last_of(kPathSeparator);
     return slash == std::string::npos ? path : path.substr(slash + 1);

@@ -10,6 +10,18 @@ std::string SettingsFilePath() {
     return platform::ConfigDir() + "/vantrel/" + kFileName;
 }
 
+std::string StateFolder() {
+    return platform::StateDir() + "/vantrel";
+}
+
+std::string QueueFilePath() {
+    return StateFolder() + "/queue.json";
+}
+
+std::string LogFolder() {
+    return StateFolder() + "/logs";
+}
+
 std::string DefaultOutPath() {
     return platform::HomeDir() + "/ZedovAvizevare";
 }

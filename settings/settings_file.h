@@ -29,6 +29,17 @@ inline constexpr int kValueBufferSize = 260;
 // $XDG_CONFIG_HOME/vantrel/vantrel.ini (default ~/.config/vantrel/vantrel.ini).
 std::string SettingsFilePath();
 
+// Whether a result is read back by the encoder before its job says "Complete"; absent: 1.
+inline constexpr char kVerify[] = "Verify";
+
+// The folder of Vantrel's own state (the job list, the conversion logs):
+// $XDG_STATE_HOME/vantrel (default ~/.local/state/vantrel).
+std::string StateFolder();
+// The job list kept between runs, in StateFolder().
+std::string QueueFilePath();
+// The encoder's output of each job, one file per job, in StateFolder().
+std::string LogFolder();
+
 // The output folder shown when "Out Path" is absent.
 std::string DefaultOutPath();
 // The folder that replaces an "Out Path" that neither exists nor can be created; this one

@@ -15,6 +15,7 @@
 #include <QShortcut>
 #include <QSocketNotifier>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QtGlobal>
@@ -34,6 +35,7 @@
 #include "ui/job_columns.h"
 #include "ui/main_buttons.h"
 #include "ui/open_failure.h"
+#include "ui/path_text.h"
 #include "ui/product.h"
 #include "ui/settings_dlg.h"
 #include "ui/ui_services.h"
@@ -46,6 +48,14 @@ CConverterDlg::CConverterDlg(QWidget* parent, ui::UiServices* services)
       m_silenceLimit(engine::kDefaultSilenceLimit) {
     BuildFromTemplate();
     setAcceptDrops(true);
+
+    // Every change of the job list is saved once the handler that made it has returned, so
+    // that a change of a thousand rows is one write.
+    m_saveTimer = new QTimer(this);
+    m_saveTimer->setSingleShot(true);
+    m_saveTimer->setInterval(0);
+    connect(m_saveTimer, &QTimer::timeout, this, &CConverterDlg::SaveQueueNow);
+    m_jobs.onChange = [this] { m_saveTimer->start(); };
 
     connect(m_btnAdd, &QPushButton::clicked, this, &CConverterDlg::OnAdd);
     connect(m_btnRemove, &QPushButton::clicked, this, &CConverterDlg::OnRemove);
@@ -73,6 +83,8 @@ CConverterDlg::~CConverterDlg() {
         m_worker.join();
     if (m_probeThread.joinable())
         m_probeThread.join();
+    if (m_saveTimer->isActive())
+        SaveQueueNow();
 }
 
 void CConverterDlg::OnInitDialog() {
@@ -89,8 +101,8 @@ void CConverterDlg::OnInitDialog() {
     m_bStop = false;
 
     const std::string outPath = settings::ReadText(settings::kOutPath, settings::DefaultOutPath());
-    m_editOutPath->setText(QString::fromStdString(outPath));
-    m_editOutPath->setText(QString::fromStdString(settings::EnsureOutputFolder(outPath)));
+    m_editOutPath->setText(ui::PathText(outPath));
+    m_editOutPath->setText(ui::PathText(settings::EnsureOutputFolder(outPath)));
 
     // An index outside the list leaves it without a selection.
     const int format = settings::ReadInt(settings::kFormat, 0);
@@ -128,7 +140,35 @@ void CConverterDlg::OnInitDialog() {
             OnRemove();
     });
 
+    connect(m_listJobs, &QTreeWidget::itemSelectionChanged, this, &CConverterDlg::ShowDetails);
+    m_listJobs->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_listJobs, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { ShowListMenu(m_listJobs->viewport()->mapToGlobal(at)); });
+
+    RestoreQueue();
+
     m_btnQuit->setFocus();
+}
+
+// The list's own commands, on the selected rows.
+void CConverterDlg::ShowListMenu(const QPoint& globalPos) {
+    QMenu menu(this);
+    const bool idle = !m_batch && !m_adding;
+    const std::vector<int> selected = SelectedRows();
+    QAction* again =
+        menu.addAction(QStringLiteral("Convert again"), this, &CConverterDlg::OnConvertAgain);
+    again->setEnabled(idle && !selected.empty());
+    QAction* log = menu.addAction(QStringLiteral("Show log"), this, &CConverterDlg::OnShowLog);
+    log->setEnabled(selected.size() == 1);
+    menu.addSeparator();
+    QAction* verify = menu.addAction(QStringLiteral("Verify results"));
+    verify->setCheckable(true);
+    verify->setChecked(settings::ReadInt(settings::kVerify, 1) != 0);
+    verify->setEnabled(idle);
+    connect(verify, &QAction::toggled, this, [this](bool on) {
+        WriteSetting(settings::kVerify, on ? "1" : "0", "verification choice");
+    });
+    menu.exec(globalPos);
 }
 
 // "Simultaneous conversions": 1 up to the number of cores, stored as "Jobs".
@@ -198,9 +238,12 @@ void CConverterDlg::dragEnterEvent(QDragEnterEvent* event) {
 
 void CConverterDlg::dropEvent(QDropEvent* event) {
     QStringList paths;
+    // The name's bytes as the URL carries them, also when they are not UTF-8.
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile())
-            paths << url.toLocalFile();
+            paths << ui::PathText(
+                QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
+                    .toStdString());
     event->acceptProposedAction();
     // Added after the drop has been answered, so the dragging program is not kept waiting.
     QMetaObject::invokeMethod(
@@ -234,12 +277,12 @@ void CConverterDlg::OnBrowse() {
     if (!folder || folder->isEmpty())
         return;
     m_editOutPath->setText(*folder);
-    WriteSetting(settings::kOutPath, QFile::encodeName(*folder).toStdString(), "output folder");
+    WriteSetting(settings::kOutPath, ui::PathBytes(*folder), "output folder");
 }
 
 void CConverterDlg::OnOpenFolder() {
     const QString folder = m_editOutPath->text();
-    const int result = services_.Shell().Open(QFile::encodeName(folder).toStdString());
+    const int result = services_.Shell().Open(ui::PathBytes(folder));
     if (result > 32)
         return;
     services_.Tell(this, QStringLiteral("Error"),

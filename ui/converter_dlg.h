@@ -12,16 +12,21 @@
 #include <thread>
 #include <vector>
 
+#include "engine/job_list.h"
+
 class CIconButton;
 class QCloseEvent;
 class QComboBox;
 class QContextMenuEvent;
 class QDragEnterEvent;
 class QDropEvent;
+class QLabel;
 class QLineEdit;
 class QMenu;
+class QPoint;
 class QProgressBar;
 class QTreeWidget;
+class QTimer;
 class QTreeWidgetItem;
 
 namespace engine {
@@ -56,6 +61,7 @@ public:
     std::atomic<bool> m_bStop{false};    // asks a running batch to stop
     QComboBox* m_comboFormat = nullptr;  // 1000, 0 "Custom Settings", then the fixed profiles
     QTreeWidget* m_listJobs = nullptr;   // 1003, one row per job
+    QLabel* m_details = nullptr;         // under the list: why the selected row failed
 
     CIconButton* m_btnAbout = nullptr;        // 1015
     CIconButton* m_btnWebSite = nullptr;      // 1014, opens the web site itself
@@ -81,9 +87,9 @@ public:
     // How many conversions a batch runs at once: the stored choice, 1 up to the cores online.
     int SimultaneousConversions() const;
 
-    // Whether a row's Name is `path`. Names are compared exactly: on this platform two names
-    // that differ in letter case are two files.
-    bool IsJobListed(const QString& path) const;
+    // The job list the window shows: the engine's, kept in $XDG_STATE_HOME/vantrel/ between
+    // runs. The tree widget's rows are a view of its rows, in the same order.
+    const engine::JobList& Jobs() const { return m_jobs; }
 
     // From Convert until the batch has ended and its worker has been joined.
     bool IsConverting() const { return m_batch != nullptr; }
@@ -92,8 +98,8 @@ public:
 
     // Adds files that come in another way than Add's picker (the command line, another vantrel,
     // a drop) as Add does after its picker: targets, the overwrite question, the probe. Folders
-    // give the video files inside them; files already listed are skipped; names that are no
-    // files are listed in one message. While a batch or an Add runs, they wait for its end.
+    // give the video files inside them; names that are no files are listed in one message.
+    // While a batch or an Add runs, they wait for its end. Names are ui::PathText strings.
     void OpenFiles(const QStringList& paths);
 
     // How long Add waits for each duration probe, after which the probe gives up and its tool
@@ -118,6 +124,10 @@ public slots:
     void OnRemove();
     void OnClear();
     void OnConvert();
+    // "Convert again": the selected rows, Complete or not, after the overwrite question.
+    void OnConvertAgain();
+    // "Show log": the encoder's output of the selected row's last run, in the desktop's viewer.
+    void OnShowLog();
     void OnStop();
     void OnOK();
     void OnBrowse();
@@ -149,11 +159,19 @@ private:
     CIconButton* Button(int id) const;
     int StatusColumnWidth() const;
 
-    enum class ListedFile { EndsTheAdd, IsSkipped };
-    void AddFiles(const QStringList& paths, ListedFile listed);
+    void AddFiles(const std::vector<std::string>& paths, bool fromPicker);
     void OpenPendingFiles();
-    // Inserts the row of one picked file at `row`, with its Name only until its probe ends.
-    QTreeWidgetItem* InsertRow(const QString& path, int row);
+    // The tree widget's row `row` shows the job list's row again.
+    void ShowRow(int row);
+    // The details line: the selected row's status and reason, when one row is selected.
+    void ShowDetails();
+    void RebuildRows();
+    void RestoreQueue();
+    void SaveQueueNow();
+    // The rows of `only` (all when empty) that the plan lets run, after the overwrite
+    // questions; then the batch over them.
+    void ConvertRows(const std::vector<int>& only);
+    std::vector<int> SelectedRows() const;
     // Probes the rows Add inserted, serving the window meanwhile; returns when all have ended.
     void ProbeAddedRows();
     void ShowAddProgress();
@@ -163,15 +181,18 @@ private:
     // folder is created again. "" (with the reason told) when it cannot take results.
     std::string UsableOutputFolder();
     void RestoreAfterBatch();
-    bool ConfirmTarget(QTreeWidgetItem& item, const std::string& target);
     bool OneAtATime() const;
     QTreeWidgetItem* BatchRow(int index) const;
-    void TellFailures(const engine::BatchSummary& summary);
+    void TellFailures(const std::vector<int>& rows);
+    void ShowBatchCount();
+    void ShowRunningTimes(int row);
+    void AnnounceStatus(int row);
     // Asks a running batch or Add to stop and serves the window until it has ended.
     void StopWorkAndWait();
     bool ConfirmQuit();
     bool WriteSetting(const char* key, const std::string& value, const char* what);
     void BuildJobsMenu();
+    void ShowListMenu(const QPoint& globalPos);
     void WatchStopSignals();
 
     // The engine's events, on the window's thread (see ui/dialog_events.h).
@@ -189,10 +210,17 @@ private:
     std::chrono::milliseconds m_probeLimit;
     std::chrono::milliseconds m_silenceLimit;
 
-    // Add: the rows it probes, in the order of the files, and how far it has come.
+    engine::JobList m_jobs;
+    QTimer* m_saveTimer = nullptr;  // saves the list once the current change is complete
+    bool m_saveFailureTold = false;
+
+    // Add: the rows it probes (rows 0 to m_addCount - 1, in the order of the files), and how
+    // far it has come.
     bool m_adding = false;
     bool m_closeDeferred = false;  // the window is to close once Add has stopped
-    std::vector<QTreeWidgetItem*> m_addRows;
+    bool m_addCancelled = false;   // Stop or Esc: the rows not probed yet are left out
+    int m_addCount = 0;
+    std::vector<bool> m_probed;
     int m_probesDone = 0;
     std::string m_addToolFailure;  // why the encoder could not run, the first time it failed
     std::vector<std::string> m_addAlerts;
@@ -205,7 +233,10 @@ private:
     std::unique_ptr<engine::Batch> m_batch;
     std::unique_ptr<ui::DialogBatchEvents> m_batchEvents;
     std::thread m_worker;
-    std::vector<QTreeWidgetItem*> m_batchRows;
+    std::vector<int> m_batchRows;  // the list row of each job of the batch
+    std::chrono::steady_clock::time_point m_batchStart;
+    int m_jobsStarted = 0;
+    int m_batchPercent = 0;
     bool m_quitting = false;  // the dialog is ending and waits for its threads
 
     QMenu* m_jobsMenu = nullptr;

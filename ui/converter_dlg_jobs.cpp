@@ -1,14 +1,15 @@
-// The job-list commands: Add (pick files, refuse a second row for one target, ask before
-// overwriting, probe each file's length), Remove and Clear.
+// The job-list commands: Add (pick files, the job list's rules, the overwrite question, each
+// file's length), Remove and Clear, and the tree widget's rows as a view of the job list, which
+// is saved on every change and read back at start.
 #include <QEventLoop>
-#include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QSet>
+#include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
+#include <optional>
 #include <system_error>
-#include <unordered_map>
 #include <utility>
 
 #include "controls/icon_button.h"
@@ -16,43 +17,114 @@
 #include "engine/duration_probe.h"
 #include "engine/encoder_tool.h"
 #include "engine/job.h"
-#include "platform/fs.h"
+#include "engine/queue_file.h"
+#include "settings/settings_file.h"
 #include "ui/converter_dlg.h"
 #include "ui/dialog_events.h"
 #include "ui/incoming_files.h"
 #include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
+#include "ui/path_text.h"
 #include "ui/ui_services.h"
 #include "ui/video_file_types.h"
 
 namespace {
 
-std::string Encoded(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-QString Decoded(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
+const QString kOverwriteText = QStringLiteral("Are you want to overtwrite  ");
 
 }  // namespace
 
-bool CConverterDlg::IsJobListed(const QString& path) const {
-    for (int row = 0; row < m_listJobs->topLevelItemCount(); ++row) {
-        if (m_listJobs->topLevelItem(row)->text(ui::kColumnName) == path)
-            return true;
+void CConverterDlg::ShowRow(int row) {
+    QTreeWidgetItem* item = m_listJobs->topLevelItem(row);
+    if (item == nullptr || row >= m_jobs.Count())
+        return;
+    const engine::Job& job = m_jobs.Row(row);
+    item->setText(ui::kColumnName, ui::PathText(job.source));
+    // A row that Add still probes shows its Name only.
+    const bool probing = m_adding && row < m_addCount && !m_probed[row];
+    item->setText(ui::kColumnLength, probing ? QString() : QString::fromStdString(job.length));
+    item->setText(ui::kColumnTarget,
+                  probing ? QString() : QString::fromLatin1(engine::kTargetFormat));
+    const QString status = probing ? QString() : QString::fromLatin1(engine::StatusWord(job.state));
+    item->setText(ui::kColumnStatus, status);
+    // Why a job did not complete, where a mouse, a keyboard and a screen reader find it.
+    const QString reason =
+        job.state == engine::JobState::Error || job.state == engine::JobState::Stop
+            ? ui::PathText(job.reason)
+            : QString();
+    item->setToolTip(ui::kColumnStatus, reason);
+    item->setData(ui::kColumnStatus, Qt::AccessibleDescriptionRole, reason);
+    if (item->isSelected())
+        ShowDetails();
+}
+
+void CConverterDlg::ShowDetails() {
+    const std::vector<int> rows = SelectedRows();
+    QString text;
+    if (rows.size() == 1 && rows[0] < m_jobs.Count()) {
+        const engine::Job& job = m_jobs.Row(rows[0]);
+        if (!job.reason.empty() &&
+            (job.state == engine::JobState::Error || job.state == engine::JobState::Stop))
+            text = QString::fromLatin1(engine::StatusWord(job.state)) + QStringLiteral(": ") +
+                   ui::PathText(job.reason);
     }
-    return false;
+    m_details->setText(text);
+    m_details->setToolTip(text);
+}
+
+void CConverterDlg::RebuildRows() {
+    m_listJobs->clear();
+    for (int row = 0; row < m_jobs.Count(); ++row) {
+        m_listJobs->addTopLevelItem(new QTreeWidgetItem);
+        ShowRow(row);
+    }
+}
+
+// The list of the last session, if there was one; rows that were converting come back as
+// "Stop". A file that cannot be used is set aside and said so once the window is up.
+void CConverterDlg::RestoreQueue() {
+    engine::QueueLoad load = engine::LoadQueue(settings::QueueFilePath());
+    m_jobs.Assign(std::move(load.rows));
+    RebuildRows();
+    SetListCommandsEnabled(m_jobs.Count() > 0);
+    if (!load.message.empty()) {
+        QTimer::singleShot(0, this, [this, message = ui::PathText(load.message)] {
+            services_.Tell(this, QStringLiteral("Warning"), message, ui::MessageIcon::Exclamation);
+        });
+    }
+}
+
+void CConverterDlg::SaveQueueNow() {
+    m_saveTimer->stop();
+    const std::string error = engine::SaveQueue(settings::QueueFilePath(), m_jobs.Rows());
+    if (error.empty() || m_saveFailureTold)
+        return;
+    m_saveFailureTold = true;
+    services_.Tell(this, QStringLiteral("Error"),
+                   QStringLiteral("The job list could not be saved; it will be lost when "
+                                  "Vantrel ends.\n\n") +
+                       ui::PathText(error),
+                   ui::MessageIcon::Exclamation);
+}
+
+std::vector<int> CConverterDlg::SelectedRows() const {
+    std::vector<int> rows;
+    for (int row = 0; row < m_listJobs->topLevelItemCount(); ++row) {
+        if (m_listJobs->topLevelItem(row)->isSelected())
+            rows.push_back(row);
+    }
+    return rows;
 }
 
 void CConverterDlg::OnAdd() {
     if (m_adding || m_batch)
         return;
     m_bStop = false;
-    const QStringList paths = services_.PickFiles(this, ui::VideoFileTypes());
-    if (paths.isEmpty())
-        return;
-    AddFiles(paths, ListedFile::EndsTheAdd);
+    const QStringList picked = services_.PickFiles(this, ui::VideoFileTypes());
+    std::vector<std::string> paths;
+    for (const QString& path : picked) paths.push_back(ui::PathBytes(path));
+    if (!paths.empty())
+        AddFiles(paths, true);
 }
 
 void CConverterDlg::OpenFiles(const QStringList& paths) {
@@ -69,8 +141,10 @@ void CConverterDlg::OpenFiles(const QStringList& paths) {
                            incoming.notFiles.join(QLatin1Char('\n')),
                        ui::MessageIcon::Exclamation);
     }
-    if (!incoming.files.isEmpty())
-        AddFiles(incoming.files, ListedFile::IsSkipped);
+    std::vector<std::string> files;
+    for (const QString& file : incoming.files) files.push_back(ui::PathBytes(file));
+    if (!files.empty())
+        AddFiles(files, false);
 }
 
 // Files that came in while the window was busy are added once it is free again.
@@ -79,58 +153,98 @@ void CConverterDlg::OpenPendingFiles() {
     OpenFiles(pending);
 }
 
-void CConverterDlg::AddFiles(const QStringList& paths, ListedFile listed) {
-    const std::string folder = Encoded(m_editOutPath->text());
-
-    // The names listed, and whose target each listed row is, so that no two rows ever write
-    // one file; both grow with the rows this Add inserts.
-    QSet<QString> names;
-    std::unordered_map<std::string, QString> targetOwners;
-    for (int row = 0; row < m_listJobs->topLevelItemCount(); ++row) {
-        const QString name = m_listJobs->topLevelItem(row)->text(ui::kColumnName);
-        names.insert(name);
-        targetOwners.emplace(engine::OutputPathOf(Encoded(name), folder), name);
+// The job list's rules decide, over the rows listed and the new files after them: a file
+// already listed is left out and counted, one whose target another row writes is refused
+// naming both, and an existing target is asked about. New rows go on top, in the order given.
+void CConverterDlg::AddFiles(const std::vector<std::string>& paths, bool fromPicker) {
+    engine::PlanOptions options;
+    options.folder = ui::PathBytes(m_editOutPath->text());
+    options.existing = engine::ExistingTargets::Ask;
+    std::vector<engine::Job> candidates = m_jobs.Rows();
+    const std::size_t listed = candidates.size();
+    for (const std::string& path : paths) {
+        engine::Job job;
+        job.source = path;
+        candidates.push_back(std::move(job));
     }
+    const engine::Plan plan = engine::PlanJobs(candidates, options);
+    const int questions = static_cast<int>(std::count_if(
+        plan.rows.begin() + static_cast<std::ptrdiff_t>(listed), plan.rows.end(),
+        [](const engine::PlanEntry& entry) { return entry.verdict == engine::Verdict::Ask; }));
 
     m_adding = true;
-    m_addRows.clear();
-    int n = 0;
-    for (const QString& path : paths) {
+    std::vector<engine::Job> added;
+    int alreadyListed = 0;
+    int asked = 0;
+    std::optional<bool> toAll;  // the answer for every question left
+    for (std::size_t i = listed; i < candidates.size(); ++i) {
         // The window is closing (the close box, a signal): no more questions.
         if (m_closeDeferred)
             break;
-        const std::string target = engine::OutputPathOf(Encoded(path), folder);
-        // Add's picker ends at a file already listed, leaving it and the files after it out;
-        // files that come in otherwise only skip it.
-        if (names.contains(path)) {
-            if (listed == ListedFile::EndsTheAdd)
-                break;
+        const engine::PlanEntry& entry = plan.rows[i];
+        engine::Job job = candidates[i];
+        job.target = entry.target;
+        const QString name = ui::PathText(job.source);
+        if (entry.verdict == engine::Verdict::Listed) {
+            ++alreadyListed;
             continue;
         }
-        if (const auto owner = targetOwners.find(target); owner != targetOwners.end()) {
-            services_.Tell(this, QStringLiteral("Warning"),
-                           QStringLiteral("%1 is not added: its result %2 would replace that of "
-                                          "%3, which is already listed.")
-                               .arg(path, Decoded(target), owner->second),
-                           ui::MessageIcon::Exclamation);
+        if (entry.verdict == engine::Verdict::Skip) {
+            services_.Tell(
+                this, QStringLiteral("Warning"),
+                QStringLiteral("%1 is not added: %2.").arg(name, ui::PathText(entry.reason)),
+                ui::MessageIcon::Exclamation);
             continue;
         }
-        if (platform::PathExists(target) &&
-            !services_.AskYesNo(this, QStringLiteral("Warning"),
-                                QStringLiteral("Are you want to overtwrite  ") + Decoded(target) +
-                                    QStringLiteral("!"),
-                                ui::MessageIcon::Exclamation)) {
-            continue;
+        if (entry.verdict == engine::Verdict::Ask) {
+            ++asked;
+            bool yes = toAll.value_or(false);
+            if (!toAll) {
+                const ui::OverwriteAnswer answer = services_.AskOverwrite(
+                    this, kOverwriteText + ui::PathText(entry.target) + QStringLiteral("!"),
+                    questions - asked > 0);
+                yes = answer == ui::OverwriteAnswer::Yes || answer == ui::OverwriteAnswer::YesToAll;
+                if (answer == ui::OverwriteAnswer::YesToAll)
+                    toAll = true;
+                else if (answer == ui::OverwriteAnswer::NoToAll ||
+                         answer == ui::OverwriteAnswer::Cancel)
+                    toAll = false;
+            }
+            if (!yes)
+                continue;
+            job.replaceStamp = engine::FileStamp(entry.target);
         }
-        names.insert(path);
-        targetOwners.emplace(target, path);
-        QTreeWidgetItem* item = InsertRow(path, n++);
-        item->setData(ui::kColumnName, CJobListCtrl::kConfirmedTargetRole, Decoded(target));
-        m_addRows.push_back(item);
+        added.push_back(std::move(job));
+    }
+
+    m_addCount = static_cast<int>(added.size());
+    m_probed.assign(added.size(), false);
+    m_addCancelled = false;
+    if (!added.empty()) {
+        m_jobs.Insert(0, std::move(added));
+        for (int row = 0; row < m_addCount; ++row) {
+            auto* item = new QTreeWidgetItem;
+            item->setText(ui::kColumnNo, QString::number(row));
+            m_listJobs->insertTopLevelItem(row, item);
+            ShowRow(row);
+        }
     }
     if (!m_closeDeferred)
         ProbeAddedRows();
+    // Stop or Esc during the probes: the rows not probed yet go again.
+    if (m_addCancelled) {
+        std::vector<int> unprobed;
+        for (int row = m_addCount - 1; row >= 0; --row) {
+            if (!m_probed[row]) {
+                unprobed.push_back(row);
+                delete m_listJobs->takeTopLevelItem(row);
+            }
+        }
+        m_jobs.Remove(unprobed);
+    }
     m_adding = false;
+    for (int row = 0; row < m_addCount && row < m_jobs.Count(); ++row) ShowRow(row);
+    m_addCount = 0;
 
     if (m_closeDeferred) {
         m_closeDeferred = false;
@@ -138,6 +252,17 @@ void CConverterDlg::AddFiles(const QStringList& paths, ListedFile listed) {
         return;
     }
 
+    // Never a file left out without a word.
+    if (alreadyListed > 0) {
+        services_.Tell(
+            this, QStringLiteral("Warning"),
+            alreadyListed == 1
+                ? QStringLiteral("1 file was already in the list and is not added again.")
+                : QStringLiteral("%1 files were already in the list and are not added "
+                                 "again.")
+                      .arg(alreadyListed),
+            ui::MessageIcon::Information);
+    }
     // Without a working encoder every Length is empty and every conversion would fail: say so
     // once instead of leaving the user to guess.
     for (const std::string& alert : m_addAlerts) {
@@ -147,44 +272,36 @@ void CConverterDlg::AddFiles(const QStringList& paths, ListedFile listed) {
     if (!m_addToolFailure.empty()) {
         services_.Tell(this, QStringLiteral("Error"),
                        QStringLiteral("The encoder could not examine the files.\n\n") +
-                           QString::fromStdString(m_addToolFailure),
+                           ui::PathText(m_addToolFailure),
                        ui::MessageIcon::Exclamation);
     }
 
-    // Also after a file that was already listed, so that rows added before it can be used.
-    SetListCommandsEnabled(m_listJobs->topLevelItemCount() > 0 || listed == ListedFile::EndsTheAdd);
+    // After a pick the list commands are there even when every file was declined.
+    SetListCommandsEnabled(m_jobs.Count() > 0 || fromPicker);
     m_btnStop->setEnabled(false);
     if (!m_pendingFiles.isEmpty())
         QMetaObject::invokeMethod(
             this, [this] { OpenPendingFiles(); }, Qt::QueuedConnection);
 }
 
-// New rows go on top, in the order picked: the n-th file of this Add at row n.
-QTreeWidgetItem* CConverterDlg::InsertRow(const QString& path, int row) {
-    auto* item = new QTreeWidgetItem;
-    item->setText(ui::kColumnNo, QString::number(row));
-    item->setText(ui::kColumnName, path);
-    m_listJobs->insertTopLevelItem(row, item);
-    return item;
-}
-
 // The probes run on a thread of their own, as many at once as conversions would. The window
-// goes on painting and answers the close box and Quit; its other commands wait until Add has
-// finished.
+// goes on painting and answers Stop, Esc, the close box and Quit; its other commands wait until
+// Add has finished.
 void CConverterDlg::ProbeAddedRows() {
     m_probesDone = 0;
     m_addToolFailure.clear();
     m_addAlerts.clear();
-    if (m_addRows.empty())
+    if (m_addCount == 0)
         return;
 
     std::vector<std::string> files;
-    for (QTreeWidgetItem* item : m_addRows) files.push_back(Encoded(item->text(ui::kColumnName)));
+    for (int row = 0; row < m_addCount; ++row) files.push_back(m_jobs.Row(row).source);
     const engine::ProbeOptions options{services_.ToolFolder(), m_probeLimit};
     const int parallel = SimultaneousConversions();
 
     SetListCommandsEnabled(false);
     m_btnAdd->setEnabled(false);
+    m_btnStop->setEnabled(true);
     SetBatchSettingsEnabled(false);
     ShowAddProgress();
 
@@ -207,24 +324,26 @@ void CConverterDlg::ProbeAddedRows() {
     m_progress->setTextVisible(false);
     m_progress->reset();
     m_btnAdd->setEnabled(true);
+    m_btnStop->setEnabled(false);
     SetBatchSettingsEnabled(true);
 }
 
 void CConverterDlg::ShowAddProgress() {
-    const int total = static_cast<int>(m_addRows.size());
-    m_progress->setRange(0, total);
+    m_progress->setRange(0, m_addCount);
     m_progress->setValue(m_probesDone);
-    m_progress->setFormat(QStringLiteral("Adding %1 of %2").arg(m_probesDone).arg(total));
+    m_progress->setFormat(QStringLiteral("Adding %1 of %2").arg(m_probesDone).arg(m_addCount));
     m_progress->setTextVisible(true);
 }
 
 void CConverterDlg::OnProbeEnded(int index, const engine::ProbeResult& result) {
-    if (index < 0 || index >= static_cast<int>(m_addRows.size()))
+    if (index < 0 || index >= m_addCount)
         return;
-    QTreeWidgetItem* item = m_addRows[index];
-    item->setText(ui::kColumnLength, QString::fromStdString(result.length));
-    item->setText(ui::kColumnTarget, QString::fromLatin1(engine::kTargetFormat));
-    item->setText(ui::kColumnStatus, QString::fromLatin1(engine::kStatusReady));
+    // A probe that Stop cut short has not probed its file.
+    if (m_addCancelled && result.length.empty())
+        return;
+    m_probed[index] = true;
+    m_jobs.SetLength(index, result.length);
+    ShowRow(index);
     if (m_addToolFailure.empty())
         m_addToolFailure = result.toolFailure;
     if (!result.alert.empty() &&
@@ -237,13 +356,6 @@ void CConverterDlg::OnProbeEnded(int index, const engine::ProbeResult& result) {
 void CConverterDlg::OnProbesFinished() {
     if (m_probeThread.joinable())
         m_probeThread.join();
-    // Rows whose probe never ran (Add was stopped) still become usable jobs.
-    for (QTreeWidgetItem* item : m_addRows) {
-        if (item->text(ui::kColumnStatus).isEmpty()) {
-            item->setText(ui::kColumnTarget, QString::fromLatin1(engine::kTargetFormat));
-            item->setText(ui::kColumnStatus, QString::fromLatin1(engine::kStatusReady));
-        }
-    }
     emit addEnded();
 }
 
@@ -252,13 +364,17 @@ void CConverterDlg::OnRemove() {
     if (count == 0)
         return;
     // From the bottom up; the row that moves into a deleted row's place becomes selected.
+    std::vector<int> removed;
     for (int row = count - 1; row >= 0; --row) {
         if (!m_listJobs->topLevelItem(row)->isSelected())
             continue;
+        removed.push_back(row);
         delete m_listJobs->takeTopLevelItem(row);
         if (QTreeWidgetItem* next = m_listJobs->topLevelItem(row))
             next->setSelected(true);
     }
+    if (!removed.empty())
+        m_jobs.Remove(removed);
     m_listJobs->setFocus();
     if (m_listJobs->topLevelItemCount() == 0) {
         SetListCommandsEnabled(false);
@@ -269,6 +385,7 @@ void CConverterDlg::OnRemove() {
 
 void CConverterDlg::OnClear() {
     m_listJobs->clear();
+    m_jobs.Clear();
     SetListCommandsEnabled(false);
     m_btnStop->setEnabled(false);
 }

@@ -84,7 +84,15 @@ void CConverterDlg::BuildFromTemplate() {
     m_listJobs->setSortingEnabled(false);
     m_listJobs->header()->setSectionsMovable(false);
     m_listJobs->header()->setStretchLastSection(false);
-    dlg.Place(m_listJobs, {7, 52, 327, 141}, kStretch);
+    // 10 units less high than the template's 141, for the details line under it.
+    dlg.Place(m_listJobs, {7, 52, 327, 131}, kStretch);
+
+    // The selected row's reason in words, where no mouse is needed to read it.
+    m_details = new QLabel(this);
+    m_details->setTextFormat(Qt::PlainText);
+    m_details->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_details->setAccessibleName(QStringLiteral("Details"));
+    dlg.Place(m_details, {9, 184, 323, 9}, kWidenAtBottom);
 
     m_btnAdd = NewButton(this, 1004, "&Add", dlg, {11, 18, 47, 26});
     m_btnRemove = NewButton(this, 1005, "&Remove", dlg, {59, 18, 57, 26});

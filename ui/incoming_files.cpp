@@ -5,6 +5,10 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "platform/fs.h"
+
+#include "platform/path_info.h"
+#include "ui/path_text.h"
 #include "ui/video_file_types.h"
 
 namespace ui {
@@ -33,12 +37,14 @@ QStringList VideosIn(const QString& folder) {
 
 IncomingFiles CollectIncomingFiles(const QStringList& paths) {
     IncomingFiles incoming;
+    // A name is looked at by its bytes (ui::PathBytes), so one that is not UTF-8 is found.
     for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (info.isDir())
-            incoming.files << VideosIn(info.absoluteFilePath());
-        else if (info.isFile())
-            incoming.files << info.absoluteFilePath();
+        const std::string bytes = ui::PathBytes(path);
+        const platform::PathInfo info = platform::Inspect(bytes);
+        if (info.kind == platform::PathInfo::Kind::Folder)
+            incoming.files << VideosIn(QFileInfo(path).absoluteFilePath());
+        else if (info.kind == platform::PathInfo::Kind::Regular)
+            incoming.files << ui::PathText(platform::AbsolutePath(bytes));
         else
             incoming.notFiles << path;
     }

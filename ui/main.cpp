@@ -4,8 +4,10 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "platform/fs.h"
 #include "ui/app_arguments.h"
 #include "ui/converter_app.h"
+#include "ui/path_text.h"
 #include "ui/product.h"
 #include "ui/single_instance.h"
 
@@ -30,7 +32,7 @@ int main(int argc, char* argv[]) {
     // The files as absolute paths, for a window that may run in another folder.
     QStringList files;
     for (const std::string& file : arguments.files)
-        files << QFileInfo(QFile::decodeName(QByteArray::fromStdString(file))).absoluteFilePath();
+        files << ui::PathText(platform::AbsolutePath(file));
     ui::SingleInstance instance;
     if (instance.Claim(files) == ui::SingleInstance::Role::HandedOver)
         return 0;

@@ -24,6 +24,10 @@ namespace ui {
 // None: a plain message without an icon, as the "Error" boxes of the encoder runs are.
 enum class MessageIcon { None, Question, Exclamation, Information };
 
+// The answers to the overwrite question. Esc gives Cancel, which ends the questions as No to
+// the rest.
+enum class OverwriteAnswer { Yes, YesToAll, No, NoToAll, Cancel };
+
 class UiServices {
 public:
     virtual ~UiServices() = default;
@@ -44,6 +48,14 @@ public:
     // A message with an OK button.
     virtual void Tell(QWidget* owner, const QString& caption, const QString& text,
                       MessageIcon icon) = 0;
+
+    // The overwrite question ("Warning", exclamation icon): Yes and No, and with `several`
+    // (more targets to ask about after this one) also Yes to All and No to All.
+    virtual OverwriteAnswer AskOverwrite(QWidget* owner, const QString& text, bool several) = 0;
+
+    // A message followed by a list the user can scroll through and copy (every failed job).
+    virtual void TellList(QWidget* owner, const QString& caption, const QString& text,
+                          const QStringList& lines, MessageIcon icon) = 0;
 
     // Where folders and web addresses are opened.
     virtual platform::Shell& Shell() = 0;

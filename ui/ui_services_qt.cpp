@@ -1,7 +1,12 @@
 // The default UiServices: Qt's file dialog and message boxes, the desktop shell.
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include "engine/tool_location.h"
 #include "platform/shell.h"
@@ -54,6 +59,56 @@ public:
               MessageIcon icon) override {
         QMessageBox box(ToQt(icon), caption, text, QMessageBox::Ok, owner);
         box.exec();
+    }
+
+    OverwriteAnswer AskOverwrite(QWidget* owner, const QString& text, bool several) override {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text,
+                        QMessageBox::NoButton, owner);
+        box.addButton(QMessageBox::Yes);
+        if (several)
+            box.addButton(QMessageBox::YesToAll);
+        box.addButton(QMessageBox::No);
+        if (several)
+            box.addButton(QMessageBox::NoToAll);
+        // Esc has a button of its own, unseen, so that it can end the questions.
+        QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+        cancel->hide();
+        box.setEscapeButton(cancel);
+        box.setDefaultButton(QMessageBox::No);
+        switch (box.exec()) {
+            case QMessageBox::Yes:
+                return OverwriteAnswer::Yes;
+            case QMessageBox::YesToAll:
+                return OverwriteAnswer::YesToAll;
+            case QMessageBox::No:
+                return OverwriteAnswer::No;
+            case QMessageBox::NoToAll:
+                return OverwriteAnswer::NoToAll;
+            default:
+                return OverwriteAnswer::Cancel;
+        }
+    }
+
+    void TellList(QWidget* owner, const QString& caption, const QString& text,
+                  const QStringList& lines, MessageIcon) override {
+        QDialog dialog(owner);
+        dialog.setWindowTitle(caption);
+        auto* layout = new QVBoxLayout(&dialog);
+        auto* label = new QLabel(text, &dialog);
+        label->setWordWrap(true);
+        layout->addWidget(label);
+        auto* list = new QPlainTextEdit(lines.join(QLatin1Char('\n')), &dialog);
+        list->setReadOnly(true);
+        list->setLineWrapMode(QPlainTextEdit::NoWrap);
+        list->setAccessibleName(caption);
+        label->setBuddy(list);
+        layout->addWidget(list);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        layout->addWidget(buttons);
+        dialog.resize(560, 320);
+        buttons->button(QDialogButtonBox::Ok)->setFocus();
+        dialog.exec();
     }
 
     platform::Shell& Shell() override { return platform::DesktopShell(); }

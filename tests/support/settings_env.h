@@ -15,6 +15,7 @@ public:
 
     std::string Home() const { return temp_ / "home"; }
     std::string ConfigHome() const { return temp_ / "config"; }
+    std::string StateHome() const { return temp_ / "state"; }
     std::string IniPath() const { return ConfigHome() + "/vantrel/vantrel.ini"; }
     std::string Path(const std::string& name) const { return temp_ / name; }
 
@@ -26,6 +27,7 @@ private:
     TempFolder temp_;
     ScopedEnv home_{"HOME", temp_ / "home"};
     ScopedEnv config_{"XDG_CONFIG_HOME", temp_ / "config"};
+    ScopedEnv state_{"XDG_STATE_HOME", temp_ / "state"};
 };
 
 }  // namespace testing_support

@@ -5,6 +5,7 @@
 #include <signal.h>
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
@@ -19,6 +20,7 @@
 #include "fake_ui_services.h"
 #include "process_checks.h"
 #include "qt_printers.h"
+#include "settings/settings_file.h"
 #include "ui/converter_dlg.h"
 #include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
@@ -138,19 +140,33 @@ TEST_F(ConverterDlgBatchTest, BarMovesWithTheOutputAndStaysFullPastTheSourceSize
     EXPECT_EQ(Statuses(), QStringList{"Complete"});
 }
 
-TEST_F(ConverterDlgBatchTest, ASecondBatchConvertsEveryRowAgain) {
-    AddSources({{"a.avi", ""}, {"b.avi", "banner\nexit 1\n"}});
+TEST_F(ConverterDlgBatchTest, ConvertRunsWhatIsLeftAndConvertAgainTheSelectedRows) {
+    const std::string args = folders_.Path("args.txt");
+    AddSources(
+        {{"a.avi", "log-args " + args + "\nbanner\nprogress 5\n"}, {"b.avi", "banner\nexit 1\n"}});
     dlg_->OnConvert();
     ASSERT_TRUE(WaitForBatchEnd());
     EXPECT_EQ(Statuses(), (QStringList{"Complete", "Error"}));
     folders_.Source("b.avi", "banner\nprogress 1\n");
-    std::filesystem::remove(folders_.Out("a.flv"));
+    std::filesystem::remove(args);
 
+    // The Complete row whose result is in place is left alone; the failed one runs.
     QTest::mouseClick(dlg_->m_btnConvert, Qt::LeftButton);
     ASSERT_TRUE(WaitForBatchEnd());
     EXPECT_EQ(Statuses(), (QStringList{"Complete", "Complete"}));
-    EXPECT_TRUE(std::filesystem::exists(folders_.Out("a.flv")));
+    EXPECT_FALSE(std::filesystem::exists(args)) << "a Complete row was converted again";
     EXPECT_EQ(services_.shell.opened.size(), 2u);
+    EXPECT_TRUE(services_.asked.empty());
+
+    // "Convert again" asks about the row's own result, then converts it once more.
+    dlg_->m_listJobs->clearSelection();
+    dlg_->m_listJobs->topLevelItem(0)->setSelected(true);
+    services_.answer = true;
+    dlg_->OnConvertAgain();
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(services_.asked.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(args));
+    EXPECT_EQ(Statuses(), (QStringList{"Complete", "Complete"}));
 }
 
 TEST_F(ConverterDlgBatchTest, TheProfileAndFolderAreThoseShownWhenConvertIsPressed) {
@@ -212,6 +228,7 @@ TEST_F(ConverterDlgBatchTest, StopConfirmedAfterTheBatchEndedDoesNotStopTheNext)
     EXPECT_EQ(Statuses(), QStringList{"Complete"});
     EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
 
+    std::filesystem::remove(folders_.Out("a.flv"));  // something left to do
     dlg_->OnConvert();
     ASSERT_TRUE(WaitForBatchEnd());
     EXPECT_EQ(Statuses(), QStringList{"Complete"});
@@ -227,6 +244,15 @@ TEST_F(ConverterDlgBatchTest, MissingToolPutsTheJobInErrorAndTheBatchEndSaysWhy)
     EXPECT_EQ(Statuses(), QStringList{"Error"});
     ASSERT_EQ(services_.told.size(), 2u);
     EXPECT_TRUE(services_.told[1].text.contains(QStringLiteral("could not be started")));
+    // The reason without a mouse: the details line of the selected row, and the Status
+    // cell's accessible description.
+    QTreeWidgetItem* row = dlg_->m_listJobs->topLevelItem(0);
+    dlg_->m_listJobs->clearSelection();
+    row->setSelected(true);
+    EXPECT_TRUE(dlg_->m_details->text().contains(QStringLiteral("could not be started")));
+    EXPECT_TRUE(row->data(ui::kColumnStatus, Qt::AccessibleDescriptionRole)
+                    .toString()
+                    .contains(QStringLiteral("could not be started")));
 }
 
 TEST_F(ConverterDlgBatchTest, ARowWhoseTargetAnotherFolderHoldsIsAskedAboutAgain) {
@@ -425,6 +451,44 @@ TEST_F(ConverterDlgBatchTest, DestroyingTheWindowWhileStopIsUnderWayEndsCleanly)
     dlg_.reset();
     EXPECT_FALSE(testing_support::IsAlive(pid));
     EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv")));
+}
+
+}  // namespace
+
+namespace {
+
+// What a kill -9 in the middle of a batch leaves: the list as saved while a row converted, and
+// its ".part". The next start shows the rows again, the converting one as "Stop", and removes
+// the ".part"; a saved list that cannot be used is set aside with one message.
+TEST_F(ConverterDlgBatchTest, AListSavedDuringABatchComesBackAfterAKill) {
+    const std::string queue = settings::QueueFilePath();
+    StartHangingBatch(folders_.Path("hang.pid"));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return testing_support::ReadFile(queue).find("Converting") != std::string::npos; }));
+    const std::string killed = testing_support::ReadFile(queue);
+    const QStringList names = ColumnTexts(*dlg_, ui::kColumnName);
+    dlg_.reset();
+    testing_support::WriteFile(queue, killed);
+    testing_support::WriteFile(folders_.Out("hang.flv.part"), "partial");
+
+    dlg_ = std::make_unique<CConverterDlg>(nullptr, &services_);
+    EXPECT_EQ(ColumnTexts(*dlg_, ui::kColumnName), names);
+    EXPECT_EQ(Statuses(), (QStringList{"Stop", "Ready"}));
+    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv.part")));
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+
+    dlg_.reset();
+    testing_support::WriteFile(queue, "{\"vantrel-queue\": 1, \"rows\": [");
+    services_.told.clear();
+    dlg_ = std::make_unique<CConverterDlg>(nullptr, &services_);
+    ASSERT_TRUE(WaitUntil([&] { return !services_.told.empty(); }));
+    EXPECT_EQ(dlg_->m_listJobs->topLevelItemCount(), 0);
+    EXPECT_TRUE(services_.told[0].text.contains(QStringLiteral("damaged")));
+    int setAside = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(queue).parent_path()))
+        setAside += entry.path().filename().string().rfind("queue.json.unreadable-", 0) == 0;
+    EXPECT_EQ(setAside, 1);
 }
 
 }  // namespace

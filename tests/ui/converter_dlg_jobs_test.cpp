@@ -113,41 +113,45 @@ TEST_F(ConverterDlgJobsTest, NewRowsGoOnTopInThePickedOrderNumberedFromZero) {
     EXPECT_EQ(Row(1)->text(ui::kColumnNo), QStringLiteral("1"));
 }
 
-TEST_F(ConverterDlgJobsTest, FileAlreadyListedEndsTheAddWithoutAMessage) {
+TEST_F(ConverterDlgJobsTest, FilesAlreadyListedAreSkippedAndCountedInOneMessage) {
     const QString a = Source("a.avi"), b = Source("b.avi"), c = Source("c.avi");
     Add({b});
-    Add({a, b, c});
-    EXPECT_EQ(Names(), (QStringList{a, b}));
+    Add({a, b, c, a});
+    EXPECT_EQ(Names(), (QStringList{a, c, b}));
     EXPECT_TRUE(services_.asked.empty());
-    EXPECT_TRUE(services_.told.empty());
-}
-
-TEST_F(ConverterDlgJobsTest, FileTwiceInOnePickIsListedOnceAndTheRowCanBeUsed) {
-    const QString a = Source("a.avi");
-    Add({a, a});
-    EXPECT_EQ(Names(), QStringList{a});
+    ASSERT_EQ(services_.told.size(), 1u);
+    EXPECT_TRUE(services_.told[0].text.startsWith(QStringLiteral("2 files were already")))
+        << services_.told[0].text.toStdString();
     EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
 }
 
-TEST_F(ConverterDlgJobsTest, NamesDifferingInCaseAreTwoFiles) {
-    const QString lower = Source("clip.avi");
-    const QString upper = Source("CLIP.avi");
-    Add({lower, upper});
-    EXPECT_EQ(Names(), (QStringList{lower, upper}));
-    EXPECT_TRUE(dlg_->IsJobListed(lower));
-    EXPECT_FALSE(dlg_->IsJobListed(QString::fromStdString(folders_.In("Clip.avi"))));
+TEST_F(ConverterDlgJobsTest, YesToAllAnswersTheRestAndEscEndsTheQuestionsAsNo) {
+    for (const char* name : {"a.flv", "b.flv", "c.flv", "d.flv", "e.flv"})
+        testing_support::WriteFile(folders_.Out(name), "earlier result");
+    const QStringList files{Source("a.avi"), Source("b.avi"), Source("c.avi")};
+    services_.onOverwrite = [](const testing_support::ToldMessage&) {
+        return ui::OverwriteAnswer::YesToAll;
+    };
+    Add(files);
+    EXPECT_EQ(services_.asked.size(), 1u);
+    EXPECT_EQ(services_.overwriteSeveral, std::vector<bool>{true});
+    EXPECT_EQ(Names(), files);
+
+    services_.onOverwrite = [](const testing_support::ToldMessage&) {
+        return ui::OverwriteAnswer::Cancel;
+    };
+    Add({Source("d.avi"), Source("e.avi"), Source("f.avi")});
+    EXPECT_EQ(services_.asked.size(), 2u) << "Esc ends the questions";
+    EXPECT_EQ(Names(), (QStringList{Source("f.avi")} + files));
 }
 
-TEST_F(ConverterDlgJobsTest, LongNamesAreComparedInFull) {
-    std::string folder = "long";
-    for (char c : {'a', 'b', 'c', 'd', 'e', 'f'}) folder += "/" + std::string(200, c);
-    const QString first = Source(folder + "/clip-one.avi");
-    const QString second = Source(folder + "/clip-two.avi");
-    Add({first});
-    EXPECT_TRUE(dlg_->IsJobListed(first));
-    EXPECT_FALSE(dlg_->IsJobListed(second));
-    Add({second});
-    EXPECT_EQ(Names(), (QStringList{second, first}));
+TEST_F(ConverterDlgJobsTest, StopDuringAddKeepsTheRowsProbedSoFar) {
+    QTimer::singleShot(300, dlg_.get(), [&] { dlg_->m_btnStop->click(); });
+    Add({Source("a.avi"), Source("b.avi", "hang\n"), Source("c.avi", "hang\n")});
+    EXPECT_EQ(Names(), QStringList{Source("a.avi")});
+    EXPECT_EQ(Column(ui::kColumnLength), QStringList{kFakeLength});
+    EXPECT_TRUE(services_.asked.empty()) << "Stop of an Add asks nothing";
+    EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
 }
 
 TEST_F(ConverterDlgJobsTest, ExistingTargetIsOverwrittenOnlyAfterYes) {
@@ -412,8 +416,8 @@ TEST_F(ConverterDlgRemoveTest, ARemovedOrClearedFileCanBeAddedAgain) {
 
 }  // namespace
 
-// A drop or an Open With adds as Add does, but a listed file is only skipped, folders give the
-// videos inside them sorted by name, and the names that are no files are told once.
+// A drop or an Open With adds as Add does; folders give the videos inside them sorted by name,
+// and the names that are no files are told once.
 TEST_F(ConverterDlgJobsTest, DroppedFilesAndFoldersAreAddedAsAddDoes) {
     const QString listed = Source("listed.avi");
     Add({listed});
@@ -437,7 +441,8 @@ TEST_F(ConverterDlgJobsTest, DroppedFilesAndFoldersAreAddedAsAddDoes) {
                                     loose, listed}));
     EXPECT_EQ(Column(ui::kColumnStatus),
               (QStringList{"Ready", "Ready", "Ready", "Ready", "Ready"}));
-    ASSERT_EQ(services_.told.size(), 1u);
+    ASSERT_EQ(services_.told.size(), 2u);
     EXPECT_TRUE(services_.told[0].text.contains(missing));
+    EXPECT_TRUE(services_.told[1].text.startsWith(QStringLiteral("1 file was already")));
     EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
 }

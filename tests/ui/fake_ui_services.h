@@ -68,6 +68,23 @@ public:
               ui::MessageIcon icon) override {
         told.push_back({caption, text, icon});
     }
+    // Answers each overwrite question; by default Yes or No as AskYesNo would answer.
+    std::function<ui::OverwriteAnswer(const ToldMessage&)> onOverwrite;
+    std::vector<bool> overwriteSeveral;  // whether each overwrite question offered "to All"
+    ui::OverwriteAnswer AskOverwrite(QWidget* owner, const QString& text, bool several) override {
+        overwriteSeveral.push_back(several);
+        if (onOverwrite) {
+            asked.push_back({QStringLiteral("Warning"), text, ui::MessageIcon::Exclamation});
+            return onOverwrite(asked.back());
+        }
+        return AskYesNo(owner, QStringLiteral("Warning"), text, ui::MessageIcon::Exclamation)
+                   ? ui::OverwriteAnswer::Yes
+                   : ui::OverwriteAnswer::No;
+    }
+    void TellList(QWidget* owner, const QString& caption, const QString& text,
+                  const QStringList& lines, ui::MessageIcon icon) override {
+        Tell(owner, caption, text + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n')), icon);
+    }
     platform::Shell& Shell() override { return shell; }
     std::vector<std::pair<QString, QString>> notified;  // (summary, body) of every notification
     void Notify(const QString& summary, const QString& body) override {

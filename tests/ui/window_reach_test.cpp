@@ -91,6 +91,7 @@ const WindowCase kWindows[] = {
       "button: Stop",
       "button: Quit",
       "tree: Jobs",
+      "text: Details",
       "group: Output",
       "text: Output Formats",
       "list: Output Formats",

@@ -33,8 +33,8 @@ std::string ProfileList() {
 }  // namespace
 
 std::string UsageText() {
-    return "Usage: vantrel-cli [--profile N] [--out DIR] [--overwrite] [--jobs N]\n"
-           "                   [--dry-run | --probe] FILE...\n"
+    return "Usage: vantrel-cli [--profile N] [--out DIR] [--overwrite] [--no-verify]\n"
+           "                   [--jobs N] [--dry-run | --probe] FILE...\n"
            "\n"
            "Converts video files to FLV with the encoder beside Vantrel.\n"
            "\n"
@@ -42,6 +42,7 @@ std::string UsageText() {
            LastProfile() + "; default: the profile last chosen in Vantrel\n" + ProfileList() +
            "  --out DIR     output folder; default: Vantrel's output folder\n"
            "  --overwrite   convert even when the target file exists\n"
+           "  --no-verify   do not read each result back before it counts as complete\n"
            "  -j, --jobs N  convert or probe up to N files at once; default: the number of\n"
            "                processors online, at most the number of files\n"
            "  --dry-run     print each encoder command line; run nothing, write nothing\n"
@@ -50,7 +51,9 @@ std::string UsageText() {
            "  --version     show the version\n"
            "\n"
            "Relative paths are taken from the current folder; put -- before names that begin\n"
-           "with '-'. A conversion writes TARGET.part and renames it to TARGET when complete.\n"
+           "with '-'. A conversion writes TARGET.part and renames it to TARGET when complete,\n"
+           "after FFmpeg has read it back whole (unless --no-verify): a result that cannot\n"
+           "be read or stops short of the source is an error and never becomes TARGET.\n"
            "Each job ends with a line on standard output: its status word, a tab, the FILE;\n"
            "--probe prints the FILE, a tab and its length. In every name printed, a backslash\n"
            "is written \\\\, a line break \\n, a tab \\t, a carriage return \\r, and any other\n"
@@ -123,6 +126,8 @@ ParseResult ParseOptions(const std::vector<std::string>& args) {
             options.out = *text;
         } else if (name == "--overwrite" && !value) {
             options.overwrite = true;
+        } else if (name == "--no-verify" && !value) {
+            options.verify = false;
         } else if (name == "--dry-run" && !value) {
             dryRun = true;
         } else if (name == "--probe" && !value) {

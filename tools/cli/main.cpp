@@ -173,6 +173,7 @@ int main(int argc, char** argv) {
         options.profile ? *options.profile : settings::ReadInt(settings::kFormat, 0);
     batchOptions.parallel = ParallelJobs(options);
     batchOptions.overwrite = options.overwrite;
+    batchOptions.verify = options.verify;
     batchOptions.toolFolder = engine::FindToolFolder();
     // Planning looks at each source and target once: no job runs yet.
     engine::Batch batch(AbsolutePaths(options.files), batchOptions, g_stop);

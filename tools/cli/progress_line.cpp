@@ -61,10 +61,13 @@ std::size_t NameRoom(const std::vector<RunningJob>& running, std::size_t room) {
 }  // namespace
 
 std::string ProgressLine(int done, int total, int batchPercent,
-                         const std::vector<RunningJob>& running, std::size_t width) {
+                         const std::vector<RunningJob>& running, std::size_t width,
+                         const std::string& left) {
     const int filled = std::clamp(batchPercent, 0, 100) * kBarWidth / 100;
     std::string line = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '-') +
                        "] " + std::to_string(done) + "/" + std::to_string(total) + " done";
+    if (!left.empty())
+        line += ", " + left + " left";
 
     const std::size_t room = width > Columns(line) ? width - Columns(line) : 0;
     const std::size_t nameRoom = NameRoom(running, room);

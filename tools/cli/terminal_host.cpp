@@ -5,7 +5,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
+#include "engine/time_left.h"
 #include "platform/fs.h"
 #include "printable.h"
 #include "progress_line.h"
@@ -94,8 +96,12 @@ void TerminalHost::DrawProgress() {
     for (const auto& [index, percent] : running_)
         running.push_back({Printable(FileNameOf(names_.at(index))), percent});
     // Leave the last column free, or the terminal may wrap the line.
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    const std::optional<double> left = engine::SecondsLeft(elapsed, batchPercent_);
     const std::string line =
-        ProgressLine(done_, toRun_, batchPercent_, running, TerminalColumns() - 1);
+        ProgressLine(done_, toRun_, batchPercent_, running, TerminalColumns() - 1,
+                     left ? engine::DurationText(*left) : std::string());
     if (progressShown_ && line == lastDrawn_)
         return;
     std::fprintf(stderr, "%s%s", kWipeLine, line.c_str());

@@ -3,6 +3,7 @@
 // the whole batch that is wiped before anything else is written.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,6 +40,7 @@ private:
     int done_ = 0;  // jobs that ran and ended
     int batchPercent_ = 0;
     engine::BatchSummary summary_;
+    const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
 // Writes "vantrel-cli: TEXT" on standard error, with TEXT made printable.

@@ -87,7 +87,8 @@ std::string Banner(const Invocation& call) {
 // add to it. Writing 0 bytes still creates the file.
 void WriteOutputBytes(const Invocation& call, long bytes) {
     static bool opened = false;
-    if (call.output.empty() || bytes < 0)
+    // "-": FFmpeg's standard output, as a read-back check decoding to nothing uses it.
+    if (call.output.empty() || call.output == "-" || bytes < 0)
         return;
     std::ofstream out(call.output, std::ios::binary | (opened ? std::ios::app : std::ios::trunc));
     opened = true;

@@ -1,0 +1,80 @@
+#include "engine/job_log.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "platform/fs.h"
+
+namespace engine {
+
+std::string JobLogPath(const std::string& folder, const std::string& source) {
+    // FNV-1a, 64 bits: stable across runs and builds, unlike std::hash.
+    std::uint64_t hash = 1469598103934665603ULL;
+    for (const unsigned char c : source) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "%016llx.log", static_cast<unsigned long long>(hash));
+    return folder + platform::kPathSeparator + name;
+}
+
+JobLog::JobLog(const std::string& folder, const std::string& source) : folder_(folder) {
+    if (folder.empty() || !platform::CreateFolderTree(folder))
+        return;
+    file_ = std::fopen(JobLogPath(folder, source).c_str(), "wb");
+    if (file_)
+        Append("Vantrel: the encoder's output for " + source + "\n\n");
+}
+
+JobLog::~JobLog() {
+    if (file_)
+        std::fclose(file_);
+}
+
+void JobLog::Append(const std::string& text) {
+    if (file_)
+        std::fwrite(text.data(), 1, text.size(), file_);
+}
+
+void JobLog::Close(JobState state, const std::string& reason) {
+    if (!file_)
+        return;
+    Append(std::string("\n\nVantrel: ") + StatusWord(state) +
+           (reason.empty() ? std::string() : ": " + reason) + "\n");
+    std::fclose(file_);
+    file_ = nullptr;
+    PruneLogs(folder_);
+}
+
+void PruneLogs(const std::string& folder, std::uintmax_t maxBytes) {
+    namespace fs = std::filesystem;
+    struct Log {
+        fs::path path;
+        fs::file_time_type time;
+        std::uintmax_t size;
+    };
+    std::vector<Log> logs;
+    std::uintmax_t total = 0;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (it->path().extension() != ".log" || !it->is_regular_file(error))
+            continue;
+        Log log{it->path(), it->last_write_time(error), it->file_size(error)};
+        if (error)
+            continue;
+        total += log.size;
+        logs.push_back(std::move(log));
+    }
+    std::sort(logs.begin(), logs.end(), [](const Log& a, const Log& b) { return a.time < b.time; });
+    for (const Log& log : logs) {
+        if (total <= maxBytes)
+            break;
+        if (fs::remove(log.path, error))
+            total -= log.size;
+    }
+}
+
+}  // namespace engine
