@@ -24,6 +24,7 @@
 #include "ui/converter_dlg.h"
 #include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
+#include "ui/path_text.h"
 #include "wait_until.h"
 #include "window_states.h"
 
@@ -489,6 +490,23 @@ TEST_F(ConverterDlgBatchTest, AListSavedDuringABatchComesBackAfterAKill) {
          std::filesystem::directory_iterator(std::filesystem::path(queue).parent_path()))
         setAside += entry.path().filename().string().rfind("queue.json.unreadable-", 0) == 0;
     EXPECT_EQ(setAside, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A name that is not UTF-8 (here Latin-1) reaches the engine as its very bytes.
+TEST_F(ConverterDlgBatchTest, ANameThatIsNotUtf8ConvertsAsFromTheCommandLine) {
+    const std::string source = folders_.Source("caf\xe9 \xff.avi");
+    dlg_->OpenFiles({ui::PathText(source)});
+    ASSERT_EQ(dlg_->Jobs().Count(), 1);
+    EXPECT_EQ(dlg_->Jobs().Row(0).source, source);
+    EXPECT_EQ(ui::PathBytes(ColumnTexts(*dlg_, ui::kColumnName).at(0)), source);
+    dlg_->OnConvert();
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(Statuses(), QStringList{"Complete"});
+    EXPECT_TRUE(std::filesystem::exists(folders_.Out("caf\xe9 \xff.flv")));
 }
 
 }  // namespace
