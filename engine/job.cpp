@@ -26,7 +26,7 @@ std::string FileStamp(const std::string& path) {
     if (info.kind == platform::PathInfo::Kind::Missing)
         return "";
     return std::to_string(info.device) + ":" + std::to_string(info.inode) + ":" +
-           std::to_string(info.size) + ":" + std::to_string(info.modifiedNs);
+           std::to_string(info.size) + ":" + std::to_string(info.modified);
 }
 
 bool MayReplaceTarget(const Job& job, bool overwrite) {

@@ -199,14 +199,14 @@ TEST_F(BatchTest, AnOutputFolderDeletedDuringTheJobIsAnError) {
     EXPECT_NE(events.Reason(0).find("no output"), std::string::npos) << events.Reason(0);
 }
 
-TEST_F(BatchTest, JobsThatWouldWriteATargetTwiceOrNotAtAllAreSkipped) {
+// Which jobs may run is the job list's rules (job_list_test.cpp covers each); here, that the
+// jobs they turn away never start, touch nothing and are counted.
+TEST_F(BatchTest, JobsThePlanTurnsAwayNeverStartAndTouchNothing) {
     WriteFile(folders.Out("exists.flv"), "keep me");
     options.overwrite = false;
     const std::string holiday = folders.Source("holiday.avi");
     const std::string log = folders.Path("args.log");
-
-    // A source that stands where another job writes its ".part".
-    const std::string partName = folders.Out("clip.flv.part");
+    const std::string partName = engine::PartPathOf(folders.Out("clip.flv"));
     WriteFile(partName, "a source");
 
     Run({holiday, "relative.avi", holiday, folders.Source("holiday.mp4"),
@@ -214,17 +214,12 @@ TEST_F(BatchTest, JobsThatWouldWriteATargetTwiceOrNotAtAllAreSkipped) {
          folders.Source("clip.avi")});
 
     EXPECT_EQ(events.State(0), JobState::Complete);
-    const std::pair<int, const char*> skipped[] = {
-        {1, "not absolute"}, {2, "named more than once"}, {3, "also the target of"},
-        {4, "exists"},       {6, "is the source"},
-    };
-    for (const auto& [job, reason] : skipped) {
+    for (const int job : {1, 2, 3, 4, 6}) {
         EXPECT_EQ(events.State(job), JobState::Skipped) << job;
-        EXPECT_NE(events.Reason(job).find(reason), std::string::npos) << events.Reason(job);
+        EXPECT_FALSE(events.Reason(job).empty()) << job;
         EXPECT_EQ(std::count(events.started.begin(), events.started.end(), job), 0) << job;
         EXPECT_EQ(events.ended[job].targetExists, job == 4) << job;
     }
-    EXPECT_NE(events.Reason(3).find(holiday), std::string::npos);
     EXPECT_EQ(ReadFile(folders.Out("exists.flv")), "keep me");
     EXPECT_FALSE(Exists(log));
     EXPECT_EQ(events.summary->skipped, 5);

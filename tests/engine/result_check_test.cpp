@@ -54,14 +54,14 @@ TEST(VerifyBatchTest, OnlyAResultReadBackWholeBecomesTheTarget) {
         engine::BatchOptions options = FakeOptions(folders);
         options.verify = true;
         if (*c.readBackScript)
-            WriteFile(folders.Out("a.flv.part.fake"), c.readBackScript);
+            WriteFile(engine::PartPathOf(folders.Out("a.flv")) + ".fake", c.readBackScript);
         RecordingEvents events;
         std::atomic<bool> stop{false};
         RunBatch({folders.Source("a.avi")}, options, events, stop);
         EXPECT_EQ(events.State(0), c.state) << c.readBackScript << events.Reason(0);
         EXPECT_NE(events.Reason(0).find(c.reason), std::string::npos) << events.Reason(0);
         EXPECT_EQ(std::filesystem::exists(folders.Out("a.flv")), c.state == JobState::Complete);
-        EXPECT_FALSE(std::filesystem::exists(folders.Out("a.flv.part")));
+        EXPECT_FALSE(std::filesystem::exists(engine::PartPathOf(folders.Out("a.flv"))));
     }
 }
 
