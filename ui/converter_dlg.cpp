@@ -229,8 +229,8 @@ void CConverterDlg::OnSettings() {
 }
 
 void CConverterDlg::OnBrowse() {
-    const std::optional<QString> folder =
-        services_.PickFolder(this, QStringLiteral("Select output file path"));
+    const std::optional<QString> folder = services_.PickFolder(
+        this, QStringLiteral("Select output file path"), m_editOutPath->text());
     if (!folder || folder->isEmpty())
         return;
     m_editOutPath->setText(*folder);
