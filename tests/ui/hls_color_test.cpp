@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/contrast.h"
+
 using ui::AdjustLightSat;
 using ui::HlsToRgb;
 using ui::Rgb;
@@ -64,4 +66,39 @@ TEST(HlsColorTest, HueToChannelWrapsHuesOutsideTheCircle) {
     EXPECT_EQ(ui::HueToChannel(0.0f, 1.0f, -60.0f), ui::HueToChannel(0.0f, 1.0f, 300.0f));
     EXPECT_EQ(ui::HueToChannel(0.0f, 1.0f, 120.0f), 255);
     EXPECT_EQ(ui::HueToChannel(0.25f, 1.0f, 300.0f), 63);
+}
+
+// ---- Contrast ------------------------------------------------------------------------------
+
+TEST(ContrastTest, RatioOfKnownPairs) {
+    const struct {
+        ui::ColorRef a, b;
+        double ratio;
+    } cases[] = {
+        {Rgb(0, 0, 0), Rgb(255, 255, 255), 21.0},
+        {Rgb(255, 255, 255), Rgb(0, 0, 0), 21.0},
+        {Rgb(49, 106, 197), Rgb(49, 106, 197), 1.0},
+        {Rgb(118, 118, 118), Rgb(255, 255, 255), 4.54},  // the lightest grey for text on white
+        {Rgb(255, 0, 0), Rgb(255, 255, 255), 4.00},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(ui::ContrastRatio(c.a, c.b), c.ratio, 0.01) << c.a << " " << c.b;
+}
+
+// The per-row bar in the highlight colours of common desktops, on a white, a dark and the
+// selected row's tinted background.
+TEST(ContrastTest, TheBarStandsOutFromEveryRowBackgroundByThreeToOne) {
+    const ui::ColorRef highlights[] = {Rgb(49, 106, 197), Rgb(10, 36, 106),  Rgb(0, 120, 215),
+                                       Rgb(48, 140, 198), Rgb(61, 174, 233), Rgb(0, 0, 0),
+                                       Rgb(255, 255, 255)};
+    for (const ui::ColorRef highlight : highlights) {
+        for (const ui::ColorRef background :
+             {Rgb(255, 255, 255), Rgb(42, 42, 42), AdjustLightSat(highlight, 75, 0)}) {
+            const ui::ColorRef bar = ui::WithContrast(highlight, background, 3.0);
+            EXPECT_GE(ui::ContrastRatio(bar, background), 3.0) << highlight << " " << background;
+            if (ui::ContrastRatio(highlight, background) >= 3.0) {
+                EXPECT_EQ(bar, highlight) << "a colour that stands out is kept";
+            }
+        }
+    }
 }

@@ -1,0 +1,23 @@
+// How far apart two colours are to the eye, by the contrast ratio of the Web Content
+// Accessibility Guidelines: 1 for one colour, 21 for black and white. Parts of a control that
+// tell its state (the job list's per-row bar) keep at least 3:1 against what they lie on.
+#pragma once
+
+#include "ui/hls_color.h"
+
+namespace ui {
+
+inline constexpr double kControlContrast = 3.0;
+
+// The relative luminance of an sRGB colour: 0 for black, 1 for white.
+double RelativeLuminance(ColorRef color);
+
+// (the lighter luminance + 0.05) / (the darker + 0.05): 1 to 21, the same either way round.
+double ContrastRatio(ColorRef a, ColorRef b);
+
+// `color` itself when it contrasts with `background` by at least `ratio`; otherwise `color`
+// mixed with black or white, whichever stands further from the background, by the least
+// share that reaches the ratio (or pure black or white, when even they do not).
+ColorRef WithContrast(ColorRef color, ColorRef background, double ratio);
+
+}  // namespace ui
