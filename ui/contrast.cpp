@@ -44,4 +44,19 @@ ColorRef WithContrast(ColorRef color, ColorRef background, double ratio) {
     return target;
 }
 
+ColorRef BarColor(ColorRef color, ColorRef background, ColorRef text) {
+    constexpr int kSteps = 256;
+    for (int step = 0; step <= kSteps; ++step) {
+        for (const int to : {0, 255}) {
+            const ColorRef mixed =
+                Rgb(Mix(RedOf(color), to, step, kSteps), Mix(GreenOf(color), to, step, kSteps),
+                    Mix(BlueOf(color), to, step, kSteps));
+            if (ContrastRatio(mixed, background) >= kControlContrast &&
+                ContrastRatio(mixed, text) >= kTextContrast)
+                return mixed;
+        }
+    }
+    return WithContrast(color, background, kControlContrast);
+}
+
 }  // namespace ui

@@ -8,6 +8,8 @@
 namespace ui {
 
 inline constexpr double kControlContrast = 3.0;
+// Text keeps at least 4.5:1 against what it is drawn on.
+inline constexpr double kTextContrast = 4.5;
 
 // The relative luminance of an sRGB colour: 0 for black, 1 for white.
 double RelativeLuminance(ColorRef color);
@@ -19,5 +21,10 @@ double ContrastRatio(ColorRef a, ColorRef b);
 // mixed with black or white, whichever stands further from the background, by the least
 // share that reaches the ratio (or pure black or white, when even they do not).
 ColorRef WithContrast(ColorRef color, ColorRef background, double ratio);
+
+// The colour of a bar drawn on `background` with `text` over it: the colour nearest to `color`
+// on its way to black or to white that stands out from the background by kControlContrast and
+// keeps the text at kTextContrast; when no colour does both, WithContrast's for the bar alone.
+ColorRef BarColor(ColorRef color, ColorRef background, ColorRef text);
 
 }  // namespace ui

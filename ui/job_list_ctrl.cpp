@@ -20,8 +20,6 @@ namespace {
 // from their cell's left.
 constexpr int kFrameIndent = 2;
 constexpr int kTextIndent = 6;
-// The per-row bar is at least this many pixels high.
-constexpr int kMinBarHeight = 3;
 
 ui::ColorRef ToColorRef(const QColor& color) {
     return ui::Rgb(color.red(), color.green(), color.blue());
@@ -83,13 +81,13 @@ void CJobListCtrl::DrawProgress(QPainter* painter, const QStyleOptionViewItem& o
     const QRect cell(columnViewportPosition(ui::kColumnStatus), option.rect.top(),
                      columnWidth(ui::kColumnStatus), option.rect.height());
     const int filled = cell.width() * std::clamp(progress.toInt(), 0, 100) / 100;
+    // Behind the Status word: the highlight colour made just dark or light enough to stand out
+    // from the row by 3:1 and keep the word readable over it.
     const QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
-    // A strip along the cell's foot, under the Status word rather than behind it, so the word
-    // keeps its own contrast; the strip stands out from the row by at least 3:1.
+    const QColor text = palette().color(QPalette::Active, QPalette::Text);
     const ui::ColorRef bar =
-        ui::WithContrast(ToColorRef(highlight), ToColorRef(background), ui::kControlContrast);
-    const int height = std::max(kMinBarHeight, cell.height() / 5);
-    painter->fillRect(QRect(cell.left(), cell.bottom() - height, filled, height), ToQColor(bar));
+        ui::BarColor(ToColorRef(highlight), ToColorRef(background), ToColorRef(text));
+    painter->fillRect(QRect(cell.left(), cell.top() + 1, filled, cell.height() - 2), ToQColor(bar));
 }
 
 bool CJobListCtrl::OnCustomdrawJobList(QPainter* painter, const QStyleOptionViewItem& option,

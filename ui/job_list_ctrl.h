@@ -4,7 +4,7 @@
 // drawn here as an outlined rectangle in the highlight colour, filled with a light tint of it,
 // with the cell texts over it, long ones elided in the middle. Unselected rows are the tree
 // widget's own drawing. A job that converts beside others shows its own progress as a bar
-// along the foot of its Status cell.
+// behind its Status text.
 #pragma once
 
 #include <QTreeWidget>
@@ -33,7 +33,7 @@ private:
                              const QModelIndex& index) const;
     void DrawSelectedRow(QPainter* painter, const QStyleOptionViewItem& option,
                          const QTreeWidgetItem& item) const;
-    // The bar of a row's own progress, along the foot of the filled part of its Status cell.
+    // The bar of a row's own progress, across the filled part of its Status cell.
     // `background` is the row's, which the bar stands out from.
     void DrawProgress(QPainter* painter, const QStyleOptionViewItem& option,
                       const QTreeWidgetItem& item, const QColor& background) const;

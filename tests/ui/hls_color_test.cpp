@@ -86,18 +86,29 @@ TEST(ContrastTest, RatioOfKnownPairs) {
 }
 
 // The per-row bar in the highlight colours of common desktops, on a white, a dark and the
-// selected row's tinted background.
-TEST(ContrastTest, TheBarStandsOutFromEveryRowBackgroundByThreeToOne) {
+// selected row's tinted background, with the row's text over it.
+TEST(ContrastTest, TheBarStandsOutFromEveryRowBackgroundAndKeepsTheTextReadable) {
     const ui::ColorRef highlights[] = {Rgb(49, 106, 197), Rgb(10, 36, 106),  Rgb(0, 120, 215),
                                        Rgb(48, 140, 198), Rgb(61, 174, 233), Rgb(0, 0, 0),
                                        Rgb(255, 255, 255)};
     for (const ui::ColorRef highlight : highlights) {
-        for (const ui::ColorRef background :
-             {Rgb(255, 255, 255), Rgb(42, 42, 42), AdjustLightSat(highlight, 75, 0)}) {
-            const ui::ColorRef bar = ui::WithContrast(highlight, background, 3.0);
-            EXPECT_GE(ui::ContrastRatio(bar, background), 3.0) << highlight << " " << background;
+        const std::pair<ui::ColorRef, ui::ColorRef> rows[] = {
+            {Rgb(255, 255, 255), Rgb(0, 0, 0)},
+            {Rgb(42, 42, 42), Rgb(255, 255, 255)},
+            {AdjustLightSat(highlight, 75, 0), Rgb(0, 0, 0)},
+        };
+        for (const auto& [background, text] : rows) {
+            const ui::ColorRef alone = ui::WithContrast(highlight, background, 3.0);
+            EXPECT_GE(ui::ContrastRatio(alone, background), 3.0) << highlight << " " << background;
             if (ui::ContrastRatio(highlight, background) >= 3.0) {
-                EXPECT_EQ(bar, highlight) << "a colour that stands out is kept";
+                EXPECT_EQ(alone, highlight) << "a colour that stands out is kept";
+            }
+            const ui::ColorRef bar = ui::BarColor(highlight, background, text);
+            EXPECT_GE(ui::ContrastRatio(bar, background), 3.0) << highlight << " " << background;
+            // Room for a colour between the row and its text with 3:1 on one side and 4.5:1
+            // on the other: the two must stand 13.5:1 apart (not so on a dark tint).
+            if (ui::ContrastRatio(background, text) >= 3.0 * 4.5) {
+                EXPECT_GE(ui::ContrastRatio(bar, text), 4.5) << highlight << " " << background;
             }
         }
     }
