@@ -9,6 +9,7 @@
 #include <QToolTip>
 #include <algorithm>
 
+#include "controls/focus_frame.h"
 #include "controls/tooltip_text.h"
 #include "ui/contrast.h"
 #include "ui/hls_color.h"
@@ -62,6 +63,25 @@ bool CJobListCtrl::viewportEvent(QEvent* event) {
         }
     }
     return QTreeWidget::viewportEvent(event);
+}
+
+void CJobListCtrl::paintEvent(QPaintEvent* event) {
+    QTreeWidget::paintEvent(event);
+    if (!controls::ShowsFocusFrame(*this))
+        return;
+    QPainter painter(viewport());
+    controls::DrawFocusFrame(painter, viewport()->rect(),
+                             palette().color(QPalette::Active, QPalette::Text));
+}
+
+void CJobListCtrl::focusInEvent(QFocusEvent* event) {
+    QTreeWidget::focusInEvent(event);
+    viewport()->update();
+}
+
+void CJobListCtrl::focusOutEvent(QFocusEvent* event) {
+    QTreeWidget::focusOutEvent(event);
+    viewport()->update();
 }
 
 void CJobListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,

@@ -23,6 +23,12 @@ public:
 protected:
     // Over a Name or Target cell without a tooltip of its own: the whole path.
     bool viewportEvent(QEvent* event) override;
+    // A dotted frame along the rows' edge while the keyboard has brought the focus here: the
+    // list's own focus mark shows only on an unselected current row, so an empty list or a
+    // selected current row would not show where the focus is.
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
 

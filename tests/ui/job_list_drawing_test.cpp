@@ -301,7 +301,8 @@ TEST_F(JobListDrawingTest, SelectedRowUnderTheKeyboardFocusGetsNoFocusFrame) {
     for (int i = 0; i < 3; ++i) InsertRow(i, QStringLiteral("clip%1.avi").arg(i));
     QApplication::setActiveWindow(dlg_.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(dlg_.get()));
-    auto rowImage = [&](int row) { return Paint().copy(RowRect(row)); };
+    // Without the outermost pixels, where the list marks its own focus.
+    auto rowImage = [&](int row) { return Paint().copy(RowRect(row).adjusted(1, 0, -1, 0)); };
 
     // The list's own focus frame shows on an unselected current row, so the test can see one.
     list_->setCurrentItem(list_->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
@@ -319,6 +320,12 @@ TEST_F(JobListDrawingTest, SelectedRowUnderTheKeyboardFocusGetsNoFocusFrame) {
     dlg_->m_btnQuit->setFocus();
     ASSERT_FALSE(list_->hasFocus());
     EXPECT_EQ(focused, rowImage(1));
+
+    // The list as a whole shows that the keyboard is in it, along the rows' edge.
+    const QImage without = Paint();
+    list_->setFocus();
+    const QImage with = Paint();
+    EXPECT_NE(with.copy(0, 0, 1, with.height()), without.copy(0, 0, 1, without.height()));
 }
 
 }  // namespace
