@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSocketNotifier>
 #include <QStyle>
 #include <QTimer>
@@ -147,7 +148,15 @@ void CConverterDlg::OnInitDialog() {
 
     RestoreQueue();
 
-    m_btnQuit->setFocus();
+    // The first command a user needs; its focus frame shows from the start (showEvent).
+    m_btnAdd->setFocus();
+}
+
+// Qt draws focus frames only once the keyboard has moved the focus in a window, and a window
+// being shown starts without. Here a keyboard user sees from the start where the focus is.
+void CConverterDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 // The list's own commands, on the selected rows.
@@ -272,8 +281,8 @@ void CConverterDlg::OnSettings() {
 }
 
 void CConverterDlg::OnBrowse() {
-    const std::optional<QString> folder =
-        services_.PickFolder(this, QStringLiteral("Select output file path"));
+    const std::optional<QString> folder = services_.PickFolder(
+        this, QStringLiteral("Select output file path"), m_editOutPath->text());
     if (!folder || folder->isEmpty())
         return;
     m_editOutPath->setText(*folder);

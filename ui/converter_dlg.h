@@ -24,6 +24,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPoint;
+class QShowEvent;
 class QProgressBar;
 class QTreeWidget;
 class QTimer;
@@ -151,6 +152,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
     // The close box: asks "Do you want to quit?".
     void closeEvent(QCloseEvent* event) override;
+    // The window opens with the focus frame showing on the control that has the focus.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildFromTemplate();
