@@ -225,6 +225,36 @@ TEST_F(AdapterWithFake, NothingOutlivesTheAdaptersParentForLong) {
     }
 }
 
+// A parent killed at any moment, even before the adapter could ask to hear of its death, is
+// seen: the pipe it held as the adapter's standard input ends.
+TEST_F(AdapterWithFake, TheEndOfThePipeItsParentHoldsEndsFfmpegAndTheAdapter) {
+    ScopedEnv sleep("FAKE_FFMPEG_SLEEP", "30");
+    ScopedEnv parentPipe("VANTREL_PARENT_PIPE", "stdin");
+    for (const bool beforeStart : {true, false}) {
+        SCOPED_TRACE(beforeStart ? "gone before the adapter started" : "gone while it ran");
+        const std::string pidFile = temp_ / (beforeStart ? "early.pid" : "late.pid");
+        ScopedEnv pid("FAKE_FFMPEG_PIDFILE", pidFile);
+        int lifeline[2];
+        ASSERT_EQ(::pipe(lifeline), 0);
+        if (beforeStart)
+            ::close(lifeline[1]);
+        const Started started = StartProgram(Adapter({}), lifeline[0]);
+        ::close(lifeline[0]);
+        ASSERT_GT(started.pid, 0);
+        if (!beforeStart) {
+            const pid_t fake = WaitForPidFile(pidFile);
+            ASSERT_GT(fake, 0);
+            ::close(lifeline[1]);
+            EXPECT_EQ(WaitForExit(started.pid, 10000), 128 + SIGTERM);
+            EXPECT_TRUE(Gone(fake));
+        } else {
+            EXPECT_EQ(WaitForExit(started.pid, 10000), 128 + SIGTERM);
+            EXPECT_FALSE(std::filesystem::exists(pidFile));
+        }
+        ::close(started.output);
+    }
+}
+
 TEST_F(AdapterWithFake, AnFfmpegWithoutLibx264IsExplained) {
     ScopedEnv missing("FAKE_FFMPEG_NO_ENCODER", "libx264");
     const std::vector<std::string> h264 = {"-y",      "-i",      "/in/a.avi",
