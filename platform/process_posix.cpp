@@ -145,7 +145,8 @@ int Spawn(const std::vector<std::string>& args, int stdinFd, int stdoutFd, pid_t
 
     // Our environment, saying what the child's standard input is.
     static const std::string parentPipe = std::string(kParentPipeVariable) + "=" + kParentPipeStdin;
-    const std::string_view variable = parentPipe.substr(0, parentPipe.find('=') + 1);
+    const std::string_view variable =
+        std::string_view(parentPipe).substr(0, parentPipe.find('=') + 1);
     std::vector<char*> envp;
     for (char** entry = environ; *entry != nullptr; ++entry)
         if (std::string_view(*entry).substr(0, variable.size()) != variable)
