@@ -50,6 +50,7 @@ void Batch::Plan(const std::vector<std::string>& sources) {
                        sourceOwner.emplace(IdentityOf(source), jobs_.size());
                    !added) {
             skip("it is named more than once; it is converted once");
+            job.duplicate = true;
         } else if (const auto [owner, free] = targetOwner.emplace(job.target, jobs_.size());
                    !free) {
             skip("its target " + job.target + " is also the target of " +

@@ -34,6 +34,8 @@ struct Job {
     // Skipped only because its target exists and the batch does not overwrite; a front end
     // can say how to convert it anyway.
     bool targetExists = false;
+    // Skipped because the same file is an earlier job's source: it is converted there.
+    bool duplicate = false;
 
     bool Ended() const { return state != JobState::Ready && state != JobState::Converting; }
 };

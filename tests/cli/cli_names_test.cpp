@@ -147,7 +147,7 @@ TEST_F(CliConvertTest, FaultsEndAtOnceAndEveryNameIsPrintedOnOneLine) {
          0,
          "DLL/ffmpeg -y -i @/line\\nbreak.avi -acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 -r 12 "
          "-b 384 -f flv @/out/" +
-             engine::PartPathOf("line\\nbreak.flv") + "\n",
+             engine::PartPathOf("line\nbreak.flv") + "\n",
          ""},
         {"a line break in a status line",
          {"--out", "out", "line\nbreak.avi"},

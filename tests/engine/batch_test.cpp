@@ -298,6 +298,7 @@ TEST_F(BatchTest, JobsThatWouldWriteATargetTwiceOrNotAtAllAreSkipped) {
         EXPECT_NE(events.Reason(job).find(reason), std::string::npos) << events.Reason(job);
         EXPECT_EQ(std::count(events.started.begin(), events.started.end(), job), 0) << job;
         EXPECT_EQ(events.ended[job].targetExists, job == 4) << job;
+        EXPECT_EQ(events.ended[job].duplicate, job == 2) << job;
     }
     EXPECT_NE(events.Reason(3).find(holiday), std::string::npos);
     EXPECT_EQ(ReadFile(folders.Out("exists.flv")), "keep me");

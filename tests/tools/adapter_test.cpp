@@ -1,5 +1,6 @@
 // The adapter program, bin/DLL/ffmpeg, run as a child process: with a fake FFmpeg for its
 // arguments, output, exit status and signals, and with the real FFmpeg end to end.
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -235,7 +236,7 @@ TEST_F(AdapterWithFake, TheEndOfThePipeItsParentHoldsEndsFfmpegAndTheAdapter) {
         const std::string pidFile = temp_ / (beforeStart ? "early.pid" : "late.pid");
         ScopedEnv pid("FAKE_FFMPEG_PIDFILE", pidFile);
         int lifeline[2];
-        ASSERT_EQ(::pipe(lifeline), 0);
+        ASSERT_EQ(::pipe2(lifeline, O_CLOEXEC), 0);  // only the adapter gets a copy
         if (beforeStart)
             ::close(lifeline[1]);
         const Started started = StartProgram(Adapter({}), lifeline[0]);

@@ -135,10 +135,11 @@ int Convert(engine::Batch& batch, const std::vector<std::string>& names) {
 
     if (g_interrupted.load())
         return kExitStopped;
-    // A job skipped because its target exists only warns; any other file not converted fails.
+    // A job skipped because its target exists only warns, and a file named twice is converted
+    // once; any other file not converted fails.
     const std::vector<engine::Job> jobs = batch.Jobs();
     const bool notConverted = std::any_of(jobs.begin(), jobs.end(), [](const engine::Job& job) {
-        return job.state == engine::JobState::Skipped && !job.targetExists;
+        return job.state == engine::JobState::Skipped && !job.targetExists && !job.duplicate;
     });
     return host.Summary().failed > 0 || notConverted ? kExitJobFailed : kExitOk;
 }
