@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -15,9 +16,11 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
+#include "platform/process.h"
 #include "tools/ffmpeg_adapter/kib_rewriter.h"
 #include "tools/ffmpeg_adapter/missing_encoder.h"
 
@@ -195,6 +198,41 @@ Ending Relay(pid_t child, int from, int wake, int lifeline, MissingEncoderWatch&
 }
 
 }  // namespace
+
+// True when Vantrel started us with a pipe as standard input that it holds and never writes:
+// its end is our parent's death. The variable goes no further than us.
+bool TakeParentPipe() {
+    const char* value = std::getenv(platform::kParentPipeVariable);
+    const bool told = value != nullptr && std::strcmp(value, platform::kParentPipeStdin) == 0;
+    ::unsetenv(platform::kParentPipeVariable);
+    struct stat st {};
+    return told && ::fstat(STDIN_FILENO, &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+namespace {
+
+// True when the pipe our parent holds has already ended.
+bool ParentPipeEnded() {
+    pollfd entry{STDIN_FILENO, POLLIN, 0};
+    char byte;
+    return ::poll(&entry, 1, 0) == 1 && ::read(STDIN_FILENO, &byte, 1) == 0;
+}
+
+}  // namespace
+
+// When the program that started us dies, we get SIGTERM and stop FFmpeg as for any stop signal.
+// The parent may have died before we could ask for that, even before we could read its id, so
+// a parent already gone is seen through its pipe (or, without one, by a new parent id).
+void EndWithParent(bool parentPipe) {
+#ifdef __linux__
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        std::exit(128 + SIGTERM);
+#endif
+    if (parentPipe && ParentPipeEnded())
+        std::exit(128 + SIGTERM);
+}
 
 int RunAndRelay(const std::string& program, const std::vector<std::string>& args, bool parentPipe) {
     std::vector<char*> argv;

@@ -6,6 +6,13 @@
 
 namespace ffmpeg_adapter {
 
+// True when Vantrel started us with a pipe as standard input that it holds and never writes,
+// whose end is its death. The variable that says so is taken out of our environment.
+bool TakeParentPipe();
+
+// Asks for SIGTERM when our parent dies, and exits at once when it is already gone.
+void EndWithParent(bool parentPipe);
+
 // Runs `program` with `args` (without a shell), its standard output and standard error on one
 // pipe whose content goes to our standard output, rewritten by KibRewriter. SIGTERM, SIGINT
 // and SIGHUP sent to us (SIGTERM too when our parent dies, and when `parentPipe` is set and our
