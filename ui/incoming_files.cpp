@@ -9,20 +9,10 @@
 namespace ui {
 namespace {
 
-// The patterns of every type Add offers ("*.avi", "*.mpg", ...).
-QStringList VideoPatterns() {
-    QStringList patterns;
-    for (const FileFilter& type : VideoFileTypes())
-        for (const QString& pattern : type.patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-            if (!patterns.contains(pattern, Qt::CaseInsensitive))
-                patterns << pattern;
-    return patterns;
-}
-
 // The videos in `folder` and every folder below it (links to folders are not followed), and
-// how many of those folders could not be listed.
-void Search(const QString& folder, const QStringList& patterns, QStringList* found,
-            int* unreadable) {
+// how many of those folders could not be listed. QDir matches the patterns whatever the letter
+// case.
+void Search(const QString& folder, QStringList* found, int* unreadable) {
     const QFileInfo info(folder);
     if (!info.isReadable() || !info.isExecutable()) {
         ++*unreadable;
@@ -30,16 +20,16 @@ void Search(const QString& folder, const QStringList& patterns, QStringList* fou
     }
     const QDir dir(folder);
     for (const QFileInfo& file :
-         dir.entryInfoList(patterns, QDir::Files | QDir::Readable | QDir::Hidden))
+         dir.entryInfoList(VideoPatterns(), QDir::Files | QDir::Readable | QDir::Hidden))
         *found << file.absoluteFilePath();
     for (const QFileInfo& sub :
          dir.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks | QDir::Hidden))
-        Search(sub.absoluteFilePath(), patterns, found, unreadable);
+        Search(sub.absoluteFilePath(), found, unreadable);
 }
 
 QStringList VideosIn(const QString& folder, int* unreadable) {
     QStringList found;
-    Search(folder, VideoPatterns(), &found, unreadable);
+    Search(folder, &found, unreadable);
     std::sort(found.begin(), found.end());
     return found;
 }
