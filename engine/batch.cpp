@@ -41,6 +41,7 @@ void Batch::Plan(const std::vector<std::string>& sources) {
             job.state = JobState::Skipped;
             job.reason = entry.reason;
             job.targetExists = entry.targetExists;
+            job.duplicate = entry.verdict == Verdict::Listed;
         }
     }
     CountRunnable();
@@ -52,8 +53,21 @@ Batch::Batch(std::vector<Job> jobs, BatchOptions options, std::atomic<bool>& sto
 }
 
 void Batch::CountRunnable() {
+    for (const Job& job : jobs_) sourceIds_.insert(FileIdentity(job.source));
     runnable_ = static_cast<int>(std::count_if(
         jobs_.begin(), jobs_.end(), [](const Job& job) { return job.state != JobState::Skipped; }));
+}
+
+// The partial files that runs killed before they ended left in the output folder: only files
+// with Vantrel's partial names that no live run holds, and never one of this batch's sources.
+void Batch::RemoveAbandonedPartFiles() const {
+    if (!platform::IsAbsolutePath(options_.folder))
+        return;
+    for (const std::string& name : platform::FolderNames(options_.folder)) {
+        const std::string path = options_.folder + platform::kPathSeparator + name;
+        if (IsPartFileName(name) && sourceIds_.count(FileIdentity(path)) == 0)
+            platform::RemoveIfUnlocked(path);
+    }
 }
 
 std::vector<Job> Batch::Jobs() const {
@@ -83,7 +97,8 @@ int Batch::TakeNext() {
 
 void Batch::RunJobs(BatchEvents& events) {
     const ConvertSettings settings{options_.folder,       options_.profile,   options_.toolFolder,
-                                   options_.silenceLimit, options_.overwrite, options_.verify};
+                                   options_.silenceLimit, options_.overwrite, custom_,
+                                   options_.verify};
     for (;;) {
         Job job;
         int index;
@@ -97,7 +112,7 @@ void Batch::RunJobs(BatchEvents& events) {
         }
         JobLog log(options_.logFolder, job.source);
         ConvertCallbacks callbacks;
-        if (log.IsOpen())
+        if (log.IsWanted())
             callbacks.output = [&log](const std::string& chunk) { log.Append(chunk); };
         callbacks.progress = [&](int percent) {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -139,6 +154,9 @@ void Batch::Run(BatchEvents& events) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!ran_) {
+            RemoveAbandonedPartFiles();
+            if (options_.profile == kCustomProfile)
+                custom_ = ReadCustomSelection();
             for (std::size_t i = 0; i < jobs_.size(); ++i) {
                 if (jobs_[i].state == JobState::Ready)
                     ++ready;

@@ -12,15 +12,6 @@
 namespace engine {
 namespace {
 
-// What makes two spellings of a path the same file: its device and inode when it exists,
-// else its text.
-std::string IdentityOf(const std::string& path) {
-    const platform::PathInfo status = platform::Inspect(path);
-    if (status.kind == platform::PathInfo::Kind::Missing)
-        return "path:" + path;
-    return std::to_string(status.device) + ":" + std::to_string(status.inode);
-}
-
 // Targets that a case-insensitive file system (vfat, exFAT, NTFS) takes for one file.
 std::string TargetKey(std::string target) {
     for (char& c : target) {
@@ -55,6 +46,13 @@ std::int64_t Now() {
 
 }  // namespace
 
+std::string FileIdentity(const std::string& path) {
+    const platform::PathInfo status = platform::Inspect(path);
+    if (status.kind == platform::PathInfo::Kind::Missing)
+        return "path:" + path;
+    return std::to_string(status.device) + ":" + std::to_string(status.inode);
+}
+
 Plan PlanJobs(const std::vector<Job>& rows, const PlanOptions& options) {
     Plan plan;
     plan.folderProblem = OutputFolderProblem(options.folder);
@@ -69,7 +67,7 @@ Plan PlanJobs(const std::vector<Job>& rows, const PlanOptions& options) {
         if (!platform::IsAbsolutePath(row.source) || !platform::IsAbsolutePath(options.folder)) {
             entry.verdict = Verdict::Skip;
             entry.reason = "the path is not absolute";
-        } else if (const auto [first, added] = sourceOwner.emplace(IdentityOf(row.source), i);
+        } else if (const auto [first, added] = sourceOwner.emplace(FileIdentity(row.source), i);
                    !added) {
             entry.verdict = Verdict::Listed;
             entry.reason = "it is named more than once; it is converted once";
@@ -93,7 +91,7 @@ Plan PlanJobs(const std::vector<Job>& rows, const PlanOptions& options) {
         if (entry.verdict != Verdict::Run && entry.verdict != Verdict::Ask)
             continue;
         const std::string part = PartPathOf(entry.target);
-        if (const auto owner = sourceOwner.find(IdentityOf(part)); owner != sourceOwner.end()) {
+        if (const auto owner = sourceOwner.find(FileIdentity(part)); owner != sourceOwner.end()) {
             entry.verdict = Verdict::Skip;
             entry.reason =
                 "its temporary output " + part + " is the source " + rows[owner->second].source;
@@ -191,8 +189,9 @@ void RecoverInterruptedRows(std::vector<Job>& rows) {
             continue;
         row.state = JobState::Stop;
         row.reason = "Vantrel ended while it was converting";
+        // Unless a live run (another Vantrel) holds it.
         if (!row.target.empty())
-            platform::RemoveFile(PartPathOf(row.target));
+            platform::RemoveIfUnlocked(PartPathOf(row.target));
     }
 }
 

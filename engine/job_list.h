@@ -49,6 +49,10 @@ struct Plan {
     std::vector<PlanEntry> rows;  // one per row, in order
 };
 
+// What makes two spellings of a path the same file: its device and inode when it exists,
+// else its text.
+std::string FileIdentity(const std::string& path);
+
 // Every job rule, in one place: for each row in order, its target in `options.folder` and
 // whether it runs. A source that is the same file (device and inode, whatever its spelling)
 // as an earlier row's is Listed; a relative source, a target an earlier row writes (letter

@@ -21,12 +21,21 @@ std::string JobLogPath(const std::string& folder, const std::string& source) {
     return folder + platform::kPathSeparator + name;
 }
 
-JobLog::JobLog(const std::string& folder, const std::string& source) : folder_(folder) {
-    if (folder.empty() || !platform::CreateFolderTree(folder))
-        return;
-    file_ = std::fopen(JobLogPath(folder, source).c_str(), "wb");
+JobLog::JobLog(const std::string& folder, const std::string& source)
+    : folder_(folder), source_(source) {}
+
+// Opened when there is something to write, so that a job takes no file descriptor for its log
+// before its own partial file and pipes have theirs.
+bool JobLog::Open() {
+    if (file_ || opened_ || folder_.empty())
+        return file_ != nullptr;
+    opened_ = true;
+    if (!platform::CreateFolderTree(folder_))
+        return false;
+    file_ = std::fopen(JobLogPath(folder_, source_).c_str(), "wb");
     if (file_)
-        Append("Vantrel: the encoder's output for " + source + "\n\n");
+        Append("Vantrel: the encoder's output for " + source_ + "\n\n");
+    return file_ != nullptr;
 }
 
 JobLog::~JobLog() {
@@ -35,12 +44,12 @@ JobLog::~JobLog() {
 }
 
 void JobLog::Append(const std::string& text) {
-    if (file_)
+    if (Open())
         std::fwrite(text.data(), 1, text.size(), file_);
 }
 
 void JobLog::Close(JobState state, const std::string& reason) {
-    if (!file_)
+    if (!Open())
         return;
     Append(std::string("\n\nVantrel: ") + StatusWord(state) +
            (reason.empty() ? std::string() : ": " + reason) + "\n");

@@ -19,20 +19,24 @@ std::string JobLogPath(const std::string& folder, const std::string& source);
 
 class JobLog {
 public:
-    // Opens (replaces) the log of `source`; with `folder` "" nothing is written.
+    // The log of `source`, replaced by the first Append; with `folder` "" nothing is written.
     JobLog(const std::string& folder, const std::string& source);
     ~JobLog();
     JobLog(const JobLog&) = delete;
     JobLog& operator=(const JobLog&) = delete;
 
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsWanted() const { return !folder_.empty(); }
     void Append(const std::string& text);
     // Ends the log with how the job ended, and prunes the folder.
     void Close(JobState state, const std::string& reason);
 
 private:
+    bool Open();
+
     std::FILE* file_ = nullptr;
+    bool opened_ = false;  // tried already
     std::string folder_;
+    std::string source_;
 };
 
 // Removes the oldest logs in `folder` until they take at most `maxBytes` together.

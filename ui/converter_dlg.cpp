@@ -54,9 +54,13 @@ CConverterDlg::CConverterDlg(QWidget* parent, ui::UiServices* services)
     // that a change of a thousand rows is one write.
     m_saveTimer = new QTimer(this);
     m_saveTimer->setSingleShot(true);
-    m_saveTimer->setInterval(0);
     connect(m_saveTimer, &QTimer::timeout, this, &CConverterDlg::SaveQueueNow);
-    m_jobs.onChange = [this] { m_saveTimer->start(); };
+    // While a batch runs, the changes of a quarter of a second are one write: jobs that end in
+    // quick succession do not each rewrite the list.
+    m_jobs.onChange = [this] {
+        if (!m_saveTimer->isActive())
+            m_saveTimer->start(m_batch ? 250 : 0);
+    };
 
     connect(m_btnAdd, &QPushButton::clicked, this, &CConverterDlg::OnAdd);
     connect(m_btnRemove, &QPushButton::clicked, this, &CConverterDlg::OnRemove);

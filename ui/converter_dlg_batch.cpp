@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
 #include <chrono>
@@ -165,6 +166,9 @@ void CConverterDlg::ConvertRows(const std::vector<int>& only) {
     m_progress->setRange(options.parallel == 1 ? 1 : 0, 100);
     m_progress->reset();
 
+    // The list as the batch starts is on disk before the first job runs.
+    if (m_saveTimer->isActive())
+        SaveQueueNow();
     // A Stop confirmed after the last batch had already ended must not end this one.
     m_bStop = false;
     m_batchRows = std::move(rows);

@@ -54,9 +54,10 @@ public:
     // (more targets to ask about after this one) also Yes to All and No to All.
     virtual OverwriteAnswer AskOverwrite(QWidget* owner, const QString& text, bool several) = 0;
 
-    // A message followed by a list the user can scroll through and copy (every failed job).
+    // A message about many files: `text` (which gives their count) and the files in a list
+    // that scrolls when it is long, so that the OK button stays on the screen.
     virtual void TellList(QWidget* owner, const QString& caption, const QString& text,
-                          const QStringList& lines, MessageIcon icon) = 0;
+                          const QStringList& items, MessageIcon icon);
 
     // Where folders and web addresses are opened.
     virtual platform::Shell& Shell() = 0;

@@ -3,9 +3,10 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "engine/tool_location.h"
@@ -90,32 +91,37 @@ public:
         }
     }
 
-    void TellList(QWidget* owner, const QString& caption, const QString& text,
-                  const QStringList& lines, MessageIcon) override {
-        QDialog dialog(owner);
-        dialog.setWindowTitle(caption);
-        auto* layout = new QVBoxLayout(&dialog);
-        auto* label = new QLabel(text, &dialog);
-        label->setWordWrap(true);
-        layout->addWidget(label);
-        auto* list = new QPlainTextEdit(lines.join(QLatin1Char('\n')), &dialog);
-        list->setReadOnly(true);
-        list->setLineWrapMode(QPlainTextEdit::NoWrap);
-        list->setAccessibleName(caption);
-        label->setBuddy(list);
-        layout->addWidget(list);
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-        layout->addWidget(buttons);
-        dialog.resize(560, 320);
-        buttons->button(QDialogButtonBox::Ok)->setFocus();
-        dialog.exec();
-    }
-
     platform::Shell& Shell() override { return platform::DesktopShell(); }
 };
 
+// Up to this many files are named in a plain message box.
+constexpr int kPlainListMost = 12;
+
 }  // namespace
+
+void UiServices::TellList(QWidget* owner, const QString& caption, const QString& text,
+                          const QStringList& items, MessageIcon icon) {
+    if (items.size() <= kPlainListMost) {
+        Tell(owner, caption, text + QStringLiteral("\n\n") + items.join(QLatin1Char('\n')), icon);
+        return;
+    }
+    QDialog box(owner);
+    box.setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(&box);
+    auto* label = new QLabel(text, &box);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto* list = new QListWidget(&box);
+    list->addItems(items);
+    list->setAccessibleName(text);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(buttons);
+    if (icon != MessageIcon::None)
+        box.setWindowIcon(box.style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    RunModal(box);
+}
 
 std::string UiServices::ToolFolder() {
     return engine::FindToolFolder();

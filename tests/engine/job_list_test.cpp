@@ -68,8 +68,9 @@ const RuleCase kRules[] = {
      Verdict::Skip, "also the target of"},
     {"a .part name that is another row's source is skipped",
      [](const EngineFolders& f, engine::PlanOptions&) {
-         WriteFile(f.Out("a.flv.part"), "a source");
-         return std::vector{Row(f.Out("a.flv.part")), Row(f.Source("a.avi"))};
+         const std::string part = engine::PartPathOf(f.Out("a.flv"));
+         WriteFile(part, "a source");
+         return std::vector{Row(part), Row(f.Source("a.avi"))};
      },
      Verdict::Skip, "is the source"},
     {"an existing target is asked about",

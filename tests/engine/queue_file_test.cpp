@@ -82,14 +82,14 @@ TEST(QueueFileTest, RowsThatWereConvertingComeBackStoppedWithoutTheirPart) {
     rows[0].state = JobState::Converting;
     rows[1].source = folders.Source("b.avi");
     rows[1].state = JobState::Complete;
-    WriteFile(folders.Out("a.flv.part"), "partial");
+    WriteFile(engine::PartPathOf(folders.Out("a.flv")), "partial");
     ASSERT_EQ(engine::SaveQueue(path, rows), "");
 
     const engine::QueueLoad load = engine::LoadQueue(path);
     ASSERT_EQ(load.rows.size(), 2u);
     EXPECT_EQ(load.rows[0].state, JobState::Stop);
     EXPECT_EQ(load.rows[1].state, JobState::Complete);
-    EXPECT_FALSE(std::filesystem::exists(folders.Out("a.flv.part")));
+    EXPECT_FALSE(std::filesystem::exists(engine::PartPathOf(folders.Out("a.flv"))));
     EXPECT_EQ(load.message, "");
 }
 

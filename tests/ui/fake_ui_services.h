@@ -27,6 +27,7 @@ struct ToldMessage {
     QString caption;
     QString text;
     ui::MessageIcon icon;
+    QStringList items;  // the files of a TellList
 };
 
 class FakeUiServices final : public ui::UiServices {
@@ -64,12 +65,16 @@ public:
     }
     bool AskYesNo(QWidget*, const QString& caption, const QString& text,
                   ui::MessageIcon icon) override {
-        asked.push_back({caption, text, icon});
+        asked.push_back({caption, text, icon, {}});
         return onAsk ? onAsk(asked.back()) : answer;
     }
     void Tell(QWidget*, const QString& caption, const QString& text,
               ui::MessageIcon icon) override {
-        told.push_back({caption, text, icon});
+        told.push_back({caption, text, icon, {}});
+    }
+    void TellList(QWidget*, const QString& caption, const QString& text, const QStringList& items,
+                  ui::MessageIcon icon) override {
+        told.push_back({caption, text, icon, items});
     }
     // Answers each overwrite question; by default Yes or No as AskYesNo would answer.
     std::function<ui::OverwriteAnswer(const ToldMessage&)> onOverwrite;
@@ -77,16 +82,12 @@ public:
     ui::OverwriteAnswer AskOverwrite(QWidget* owner, const QString& text, bool several) override {
         overwriteSeveral.push_back(several);
         if (onOverwrite) {
-            asked.push_back({QStringLiteral("Warning"), text, ui::MessageIcon::Exclamation});
+            asked.push_back({QStringLiteral("Warning"), text, ui::MessageIcon::Exclamation, {}});
             return onOverwrite(asked.back());
         }
         return AskYesNo(owner, QStringLiteral("Warning"), text, ui::MessageIcon::Exclamation)
                    ? ui::OverwriteAnswer::Yes
                    : ui::OverwriteAnswer::No;
-    }
-    void TellList(QWidget* owner, const QString& caption, const QString& text,
-                  const QStringList& lines, ui::MessageIcon icon) override {
-        Tell(owner, caption, text + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n')), icon);
     }
     platform::Shell& Shell() override { return shell; }
     std::vector<std::pair<QString, QString>> notified;  // (summary, body) of every notification
