@@ -1,0 +1,9 @@
+#include "platform/kernel.h"
+
+namespace platform {
+
+int OpenExitDescriptor(long) {
+    return -1;
+}
+
+}  // namespace platform
