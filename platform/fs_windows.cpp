@@ -276,17 +276,19 @@ std::string ExecutableDir() {
     return path::Parent(program);
 }
 
+// The environment comes first, as $HOME does on POSIX, so that a session (or a test) can move
+// these folders; the system's known folder when it is unset.
 std::string HomeDir() {
-    std::string home = KnownFolder(FOLDERID_Profile);
-    if (home.empty())
-        home = Environment(L"USERPROFILE");
+    std::string home = Environment(L"USERPROFILE");
+    if (!path::IsAbsolute(home))
+        home = KnownFolder(FOLDERID_Profile);
     return path::IsAbsolute(home) ? home : "C:\\";
 }
 
 std::string ConfigDir() {
-    std::string folder = KnownFolder(FOLDERID_RoamingAppData);
-    if (folder.empty())
-        folder = Environment(L"APPDATA");
+    std::string folder = Environment(L"APPDATA");
+    if (!path::IsAbsolute(folder))
+        folder = KnownFolder(FOLDERID_RoamingAppData);
     return path::IsAbsolute(folder) ? folder : path::Join(HomeDir(), "AppData\\Roaming");
 }
 

@@ -26,6 +26,9 @@ private:
     TempFolder temp_;
     ScopedEnv home_{"HOME", temp_ / "home"};
     ScopedEnv config_{"XDG_CONFIG_HOME", temp_ / "config"};
+    // Where Windows programs find the same two folders.
+    ScopedEnv profile_{"USERPROFILE", temp_ / "home"};
+    ScopedEnv appData_{"APPDATA", temp_ / "config"};
 };
 
 }  // namespace testing_support
