@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Runs a Windows build's tests under Wine:
+#   tests/wine/run.sh BUILD_DIR [ctest options...]
+# The tests get a Wine prefix of their own, BUILD_DIR/wine, made (wineboot) on the first run.
+# One wineserver is started for the run, detached, with its descriptors on /dev/null, and
+# ended afterwards: a wineserver started by the first test would inherit ctest's output pipe,
+# which makes every test wait for it (about 2.5 s each) and can hang a pipeline for good.
+# The Windows programs find FFmpeg in BUILD_DIR/bin/ffmpeg (also on the Windows PATH); Linux's
+# ffprobe, which checks their results, is found by the tests as a host program.
+set -euo pipefail
+
+[ $# -ge 1 ] || { echo "usage: tests/wine/run.sh BUILD_DIR [ctest options...]" >&2; exit 2; }
+build=$(cd "$1" && pwd)
+shift
+
+export WINEPREFIX=$build/wine
+export WINEDEBUG=-all
+# No Mono or Gecko installer when the prefix is made, and no window at all.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+# Windows paths of the Unix folders the tests need: Wine shows / as drive Z:.
+export WINEPATH="Z:${build//\//\\}\\bin\\ffmpeg"
+
+wineserver -k >/dev/null 2>&1 || true
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    start=$(date +%s)
+    wineboot -i </dev/null >/dev/null 2>&1
+    wineserver -w
+    echo "wine: made the prefix $WINEPREFIX in $(($(date +%s) - start)) s"
+fi
+wineserver -p </dev/null >/dev/null 2>&1
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# Wine's own background programs (services.exe, winedevice.exe, ...) start with the first
+# Windows program and live as long as the server: start them here, away from ctest's pipes.
+wineboot </dev/null >/dev/null 2>&1
+
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600 "$@"
