@@ -46,8 +46,8 @@ esac
 probe=$(ffprobe -v error -show_entries format=format_name,duration:stream=codec_name,width,height \
     -of compact "$flv") || fail "Linux's ffprobe cannot read the FLV"
 echo "$probe"
-grep -q '^format|format_name=flv|' <<<"$probe" || fail "not an FLV"
-grep -q '^stream|codec_name=flv1|width=320|height=240' <<<"$probe" || fail "no 320x240 flv1 video"
-grep -q '^stream|codec_name=mp3|' <<<"$probe" || fail "no MP3 audio"
+grep -qE '^format\|format_name=flv\|' <<<"$probe" || fail "not an FLV"
+grep -qE '^stream\|codec_name=flv1\|width=320\|height=240$' <<<"$probe" || fail "no 320x240 flv1 video"
+grep -qE '^stream\|codec_name=mp3$' <<<"$probe" || fail "no MP3 audio"
 duration=$(sed -n 's/^format|.*duration=\([0-9.]*\).*/\1/p' <<<"$probe")
 awk -v d="$duration" 'BEGIN { exit !(d > 2.8 && d < 3.3) }' || fail "duration $duration, not 3 s"
