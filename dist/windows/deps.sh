@@ -135,7 +135,11 @@ LIST
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     apt-get "${apt_opts[@]}" update
-    (cd "$cache/sources" && apt-get "${apt_opts[@]}" source --download-only "${missing[@]}")
+    (cd "$cache/sources" && apt-get "${apt_opts[@]}" source --download-only "${missing[@]}") || {
+        echo "deps: the mirrors do not have ${missing[*]}: when the machine's package lists are"
+        echo "deps: older than the mirrors', apt-get update brings them up to date"
+        return 1
+    }
 }
 
 # unpack PACKAGE: a fresh tree of the Debian source, its patches applied, in build/PACKAGE.

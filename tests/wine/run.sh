@@ -34,4 +34,5 @@ trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 # Windows program and live as long as the server: start them here, away from ctest's pipes.
 wineboot </dev/null >/dev/null 2>&1
 
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600 "$@"
+# No test found means the cases could not be listed under Wine: that is a failure too.
+ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)" --timeout 600 "$@"
