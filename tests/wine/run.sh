@@ -15,6 +15,9 @@ shift
 
 export WINEPREFIX=$build/wine
 export WINEDEBUG=-all
+# Wine turns Unix arguments and file names into Windows' UTF-16 by the locale's character set:
+# UTF-8, as Vantrel's names are, whatever the caller's locale (under C, "ä" becomes two letters).
+export LC_ALL=C.UTF-8
 # No Mono or Gecko installer when the prefix is made, and no window at all.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
