@@ -111,7 +111,7 @@ stage() {
         exit 1
     fi
     touch "$prefix/stamps/$name"
-    say "$name: built in $(($(date +%s) - start)) s"
+    say "$name: done in $(($(date +%s) - start)) s"
 }
 
 # The private apt set-up: deb-src lines for the machine's mirrors, lists and cache of our own.
