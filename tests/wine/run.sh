@@ -5,8 +5,10 @@
 # One wineserver is started for the run, detached, with its descriptors on /dev/null, and
 # ended afterwards: a wineserver started by the first test would inherit ctest's output pipe,
 # which makes every test wait for it (about 2.5 s each) and can hang a pipeline for good.
-# The Windows programs find FFmpeg in BUILD_DIR/bin/ffmpeg (also on the Windows PATH); Linux's
-# ffprobe, which checks their results, is found by the tests as a host program.
+# The Windows FFmpeg in BUILD_DIR/bin/ffmpeg is also on the Windows PATH, for the test programs
+# to make clips and probe results with. Linux's programs cannot serve them: Wine starts one,
+# but its exit status and output do not come back. Checks by Linux's ffprobe are made from
+# this side instead (tests/wine/flv_check.sh).
 set -euo pipefail
 
 [ $# -ge 1 ] || { echo "usage: tests/wine/run.sh BUILD_DIR [ctest options...]" >&2; exit 2; }
@@ -27,7 +29,10 @@ export WINEPATH="Z:${build//\//\\}\\bin\\ffmpeg"
 wineserver -k >/dev/null 2>&1 || true
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     start=$(date +%s)
-    wineboot -i </dev/null >/dev/null 2>&1
+    wineboot -i </dev/null >/dev/null 2>&1 || {
+        echo "wine: could not make the prefix $WINEPREFIX (is wine64 installed?)" >&2
+        exit 1
+    }
     wineserver -w
     echo "wine: made the prefix $WINEPREFIX in $(($(date +%s) - start)) s"
 fi
@@ -35,7 +40,7 @@ wineserver -p </dev/null >/dev/null 2>&1
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 # Wine's own background programs (services.exe, winedevice.exe, ...) start with the first
 # Windows program and live as long as the server: start them here, away from ctest's pipes.
-wineboot </dev/null >/dev/null 2>&1
+wineboot </dev/null >/dev/null 2>&1 || { echo "wine: cannot start Windows programs" >&2; exit 1; }
 
 # No test found means the cases could not be listed under Wine: that is a failure too.
 ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)" --timeout 600 "$@"
