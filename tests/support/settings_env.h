@@ -29,6 +29,7 @@ private:
     // Where Windows programs find the same two folders.
     ScopedEnv profile_{"USERPROFILE", temp_ / "home"};
     ScopedEnv appData_{"APPDATA", temp_ / "config"};
+    ScopedEnv systemDrive_{"SystemDrive", temp_ / "drive"};
 };
 
 }  // namespace testing_support
