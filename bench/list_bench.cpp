@@ -46,7 +46,9 @@ public:
 
     int RunModal(QDialog&) override { return QDialog::Rejected; }
     QStringList PickFiles(QWidget*, const std::vector<ui::FileFilter>&) override { return files; }
-    std::optional<QString> PickFolder(QWidget*, const QString&) override { return std::nullopt; }
+    std::optional<QString> PickFolder(QWidget*, const QString&, const QString&) override {
+        return std::nullopt;
+    }
     bool AskYesNo(QWidget*, const QString&, const QString&, ui::MessageIcon) override {
         ++messages;
         return false;

@@ -65,8 +65,11 @@ public:
             QAccessibleWidget::doAction(action);
             return;
         }
+        // Clicked after a short pressed look, once the caller has had its answer: a click
+        // that opens a modal dialog would otherwise keep the assistive tool waiting until the
+        // dialog closes.
         if (Button()->isEnabled())
-            Button()->click();
+            Button()->animateClick();
     }
 
     QStringList keyBindingsForAction(const QString& action) const override {

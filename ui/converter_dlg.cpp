@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTreeWidget>
 #include <QUrl>
@@ -127,7 +128,15 @@ void CConverterDlg::OnInitDialog() {
             OnRemove();
     });
 
-    m_btnQuit->setFocus();
+    // The first command a user needs; its focus frame shows from the start (showEvent).
+    m_btnAdd->setFocus();
+}
+
+// Qt draws focus frames only once the keyboard has moved the focus in a window, and a window
+// being shown starts without. Here a keyboard user sees from the start where the focus is.
+void CConverterDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 // "Simultaneous conversions": 1 up to the number of cores, stored as "Jobs".
@@ -225,8 +234,8 @@ void CConverterDlg::OnSettings() {
 }
 
 void CConverterDlg::OnBrowse() {
-    const std::optional<QString> folder =
-        services_.PickFolder(this, QStringLiteral("Select output file path"));
+    const std::optional<QString> folder = services_.PickFolder(
+        this, QStringLiteral("Select output file path"), m_editOutPath->text());
     if (!folder || folder->isEmpty())
         return;
     m_editOutPath->setText(*folder);

@@ -20,6 +20,7 @@ class QDragEnterEvent;
 class QDropEvent;
 class QLineEdit;
 class QMenu;
+class QShowEvent;
 class QProgressBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -145,6 +146,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
     // The close box: asks "Do you want to quit?".
     void closeEvent(QCloseEvent* event) override;
+    // The window opens with the focus frame showing on the control that has the focus.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildFromTemplate();

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTreeWidget>
+#include <iterator>
 
 #include "controls/icon_button.h"
 #include "engine/profiles.h"
@@ -18,6 +19,7 @@
 #include "ui/dialog_template.h"
 #include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
+#include "ui/path_field.h"
 #include "ui/product.h"
 
 namespace {
@@ -71,7 +73,7 @@ void CConverterDlg::BuildFromTemplate() {
     m_progress->setTextVisible(false);
     dlg.Place(m_progress, {87, 241, 241, 11}, kWidenAtBottom);
 
-    // The rest in tab order.
+    // The rest in the template's order; the tab order is set below.
     m_btnQuit = NewButton(this, 1, "&Quit", dlg, {282, 18, 49, 26}, kTopRight);
     m_btnQuit->SetDefault(true);
 
@@ -100,19 +102,29 @@ void CConverterDlg::BuildFromTemplate() {
     // right, so that the longest entry fits the closed list as Fusion draws it.
     dlg.PlaceDropDown(m_comboFormat, {87, 202, 183, 121}, kBottomLeft);
 
-    m_editOutPath = new QLineEdit(this);
+    // Read-only rather than disabled: Tab reaches it and its path can be selected and copied.
+    m_editOutPath = new ui::PathField(this);
     m_editOutPath->setObjectName(QStringLiteral("1001"));
-    m_editOutPath->setEnabled(false);
     dlg.Place(m_editOutPath, {87, 222, 159, 13}, kWidenAtBottom);
 
     m_btnBrowse = NewButton(this, 1002, "&Browse", dlg, {251, 221, 57, 16}, kBottomRight);
     m_btnOpen = NewButton(this, 1010, "&Open", dlg, {310, 221, 22, 16}, kBottomRight);
     m_btnHelp = NewButton(this, 1011, "&Help", dlg, {225, 1, 22, 12});
     m_btnWebSite = NewButton(this, 1014, "&Web Site", dlg, {65, 1, 36, 12});
-    m_btnAbout = NewButton(this, 1015, "&About", dlg, {247, 1, 25, 12});
+    // Alt+A is Add's; About answers Alt+U.
+    m_btnAbout = NewButton(this, 1015, "Abo&ut", dlg, {247, 1, 25, 12});
     m_btnSettings = NewButton(this, 1023, "Settings", dlg, {272, 200, 57, 18}, kBottomLeft);
     m_btnSettingsTop = NewButton(this, 1024, "Settings", dlg, {8, 1, 56, 12});
     m_btnLink = NewButton(this, 1016, product::kWebSiteUrl, dlg, {103, 1, 121, 12});
+
+    // Tab follows the reading order: the list, the command row, the lower frame line by line,
+    // then the top bar from left to right.
+    QWidget* const tabOrder[] = {
+        m_listJobs,       m_btnAdd,      m_btnRemove,   m_btnClear,    m_btnConvert, m_btnStop,
+        m_btnQuit,        m_comboFormat, m_btnSettings, m_editOutPath, m_btnBrowse,  m_btnOpen,
+        m_btnSettingsTop, m_btnWebSite,  m_btnLink,     m_btnHelp,     m_btnAbout,
+    };
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     // For screen readers: the lists, the field and the bar by their labels; the job list and
     // the two frames have no caption on screen. The buttons read their captions by themselves.

@@ -16,4 +16,10 @@ const std::array<CustomChoice, kCustomChoiceCount>& CustomChoices() {
     return choices;
 }
 
+int ShownChoice(const engine::CustomKey& key, int value) {
+    if (value >= 0 && value < key.count)
+        return value;
+    return key.count == 1 ? 0 : -1;
+}
+
 }  // namespace ui

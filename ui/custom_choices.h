@@ -23,8 +23,9 @@ inline constexpr int kCustomChoiceCount = 8;
 // SampleRate, Channel, AudioEncoder, AudioBitRate.
 const std::array<CustomChoice, kCustomChoiceCount>& CustomChoices();
 
-// What the dialog loads when a key is absent; for the one-entry encoder lists this is an
-// index they lack, so they open without a selection.
-inline constexpr char kCustomChoiceFallback[] = "1";
+// The entry a list shows for the stored index `value`: the index itself when the list has
+// it. Otherwise a list of one entry (the encoders) shows that entry, which the encoder's
+// command uses whatever is stored; a longer list shows none (-1).
+int ShownChoice(const engine::CustomKey& key, int value);
 
 }  // namespace ui

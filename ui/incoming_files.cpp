@@ -10,16 +10,7 @@
 namespace ui {
 namespace {
 
-// The patterns of every type Add offers ("*.avi", "*.mpg", ...).
-QStringList VideoPatterns() {
-    QStringList patterns;
-    for (const FileFilter& type : VideoFileTypes())
-        for (const QString& pattern : type.patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts))
-            if (!patterns.contains(pattern, Qt::CaseInsensitive))
-                patterns << pattern;
-    return patterns;
-}
-
+// QDir matches the patterns whatever the letter case.
 QStringList VideosIn(const QString& folder) {
     QStringList found;
     QDirIterator it(folder, VideoPatterns(), QDir::Files | QDir::Readable | QDir::Hidden,

@@ -2,11 +2,16 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QPen>
+#include <QToolTip>
 #include <algorithm>
 
+#include "controls/focus_frame.h"
+#include "controls/tooltip_text.h"
+#include "ui/contrast.h"
 #include "ui/hls_color.h"
 #include "ui/job_columns.h"
 
@@ -17,37 +22,92 @@ namespace {
 constexpr int kFrameIndent = 2;
 constexpr int kTextIndent = 6;
 
+ui::ColorRef ToColorRef(const QColor& color) {
+    return ui::Rgb(color.red(), color.green(), color.blue());
+}
+
+QColor ToQColor(ui::ColorRef color) {
+    return QColor(ui::RedOf(color), ui::GreenOf(color), ui::BlueOf(color));
+}
+
 // The selected row's fill: the highlight colour made 75 % lighter, saturation unchanged.
 QColor SelectedRowFill(const QColor& highlight) {
-    const ui::ColorRef tint =
-        ui::AdjustLightSat(ui::Rgb(highlight.red(), highlight.green(), highlight.blue()), 75, 0);
-    return QColor(ui::RedOf(tint), ui::GreenOf(tint), ui::BlueOf(tint));
+    return ToQColor(ui::AdjustLightSat(ToColorRef(highlight), 75, 0));
+}
+
+// The Name and Target cells hold paths.
+bool HoldsPath(int column) {
+    return column == ui::kColumnName || column == ui::kColumnTarget;
 }
 
 }  // namespace
 
-CJobListCtrl::CJobListCtrl(QWidget* parent) : QTreeWidget(parent) {}
+CJobListCtrl::CJobListCtrl(QWidget* parent) : QTreeWidget(parent) {
+    // A long path keeps its start and its file name; the tooltip and the accessible text
+    // (the cell's own text) hold all of it.
+    setTextElideMode(Qt::ElideMiddle);
+}
+
+bool CJobListCtrl::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString path = index.data().toString();
+        // A tooltip of the row's own (a Status reason) takes precedence.
+        if (index.isValid() && HoldsPath(index.column()) && !path.isEmpty() &&
+            index.data(Qt::ToolTipRole).toString().isEmpty()) {
+            QToolTip::showText(help->globalPos(),
+                               controls::WrapToolTip(path, QFontMetrics(QToolTip::font())),
+                               viewport(), visualRect(index));
+            return true;
+        }
+    }
+    return QTreeWidget::viewportEvent(event);
+}
+
+void CJobListCtrl::paintEvent(QPaintEvent* event) {
+    QTreeWidget::paintEvent(event);
+    if (!controls::ShowsFocusFrame(*this))
+        return;
+    QPainter painter(viewport());
+    controls::DrawFocusFrame(painter, viewport()->rect(),
+                             palette().color(QPalette::Active, QPalette::Text));
+}
+
+void CJobListCtrl::focusInEvent(QFocusEvent* event) {
+    QTreeWidget::focusInEvent(event);
+    viewport()->update();
+}
+
+void CJobListCtrl::focusOutEvent(QFocusEvent* event) {
+    QTreeWidget::focusOutEvent(event);
+    viewport()->update();
+}
 
 void CJobListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                            const QModelIndex& index) const {
     if (OnCustomdrawJobList(painter, option, index))
         return;
     if (const QTreeWidgetItem* item = itemFromIndex(index))
-        DrawProgress(painter, option, *item);
+        DrawProgress(painter, option, *item, palette().color(QPalette::Active, QPalette::Base));
     QTreeWidget::drawRow(painter, option, index);
 }
 
 void CJobListCtrl::DrawProgress(QPainter* painter, const QStyleOptionViewItem& option,
-                                const QTreeWidgetItem& item) const {
+                                const QTreeWidgetItem& item, const QColor& background) const {
     const QVariant progress = item.data(ui::kColumnStatus, kProgressRole);
     if (!progress.isValid())
         return;
     const QRect cell(columnViewportPosition(ui::kColumnStatus), option.rect.top(),
                      columnWidth(ui::kColumnStatus), option.rect.height());
     const int filled = cell.width() * std::clamp(progress.toInt(), 0, 100) / 100;
+    // Behind the Status word: the highlight colour made just dark or light enough to stand out
+    // from the row by 3:1 and keep the word readable over it.
     const QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
-    painter->fillRect(QRect(cell.left(), cell.top() + 1, filled, cell.height() - 2),
-                      SelectedRowFill(highlight).darker(115));
+    const QColor text = palette().color(QPalette::Active, QPalette::Text);
+    const ui::ColorRef bar =
+        ui::BarColor(ToColorRef(highlight), ToColorRef(background), ToColorRef(text));
+    painter->fillRect(QRect(cell.left(), cell.top() + 1, filled, cell.height() - 2), ToQColor(bar));
 }
 
 bool CJobListCtrl::OnCustomdrawJobList(QPainter* painter, const QStyleOptionViewItem& option,
@@ -89,7 +149,7 @@ void CJobListCtrl::DrawSelectedRow(QPainter* painter, const QStyleOptionViewItem
         painter->drawRect(frame.adjusted(0, 0, -1, -1));
     }
 
-    DrawProgress(painter, option, item);
+    DrawProgress(painter, option, item, SelectedRowFill(highlight));
 
     // The normal text colour stays readable on the light tint.
     painter->setPen(palette().color(QPalette::Active, QPalette::Text));
@@ -103,7 +163,7 @@ void CJobListCtrl::DrawSelectedRow(QPainter* painter, const QStyleOptionViewItem
         if (cell.width() <= 0)
             continue;
         // Plain text: no mnemonic prefixes, so an "&" in a path shows as it is.
-        const QString text = metrics.elidedText(item.text(column), Qt::ElideRight, cell.width());
+        const QString text = metrics.elidedText(item.text(column), textElideMode(), cell.width());
         painter->drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     }
     painter->restore();

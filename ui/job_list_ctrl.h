@@ -2,8 +2,9 @@
 // part in its own drawing the way the list's custom-draw handler (OnCustomdrawJobList) did:
 // every row painted gets its "NO." cell set to its one-based position, and a selected row is
 // drawn here as an outlined rectangle in the highlight colour, filled with a light tint of it,
-// with the cell texts over it. Unselected rows are the tree widget's own drawing. A job that
-// converts beside others shows its own progress as a bar behind its Status text.
+// with the cell texts over it, long ones elided in the middle. Unselected rows are the tree
+// widget's own drawing. A job that converts beside others shows its own progress as a bar
+// behind its Status text.
 #pragma once
 
 #include <QTreeWidget>
@@ -20,6 +21,14 @@ public:
     explicit CJobListCtrl(QWidget* parent = nullptr);
 
 protected:
+    // Over a Name or Target cell without a tooltip of its own: the whole path.
+    bool viewportEvent(QEvent* event) override;
+    // A dotted frame along the rows' edge while the keyboard has brought the focus here: the
+    // list's own focus mark shows only on an unselected current row, so an empty list or a
+    // selected current row would not show where the focus is.
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
 
@@ -31,6 +40,7 @@ private:
     void DrawSelectedRow(QPainter* painter, const QStyleOptionViewItem& option,
                          const QTreeWidgetItem& item) const;
     // The bar of a row's own progress, across the filled part of its Status cell.
+    // `background` is the row's, which the bar stands out from.
     void DrawProgress(QPainter* painter, const QStyleOptionViewItem& option,
-                      const QTreeWidgetItem& item) const;
+                      const QTreeWidgetItem& item, const QColor& background) const;
 };

@@ -109,13 +109,13 @@ void CSettingsDlg::BuildFromTemplate() {
     }
 }
 
+// An absent key reads as what the encoder's command uses then.
 void CSettingsDlg::OnInitDialog() {
     const auto& choices = ui::CustomChoices();
     for (std::size_t i = 0; i < choices.size(); ++i) {
-        const int index = settings::TextToInt(
-            settings::ReadText(choices[i].choice.key, ui::kCustomChoiceFallback));
-        // An index the list lacks leaves it without a selection.
-        m_lists[i]->setCurrentIndex(index >= 0 && index < m_lists[i]->count() ? index : -1);
+        const engine::CustomKey& key = choices[i].choice;
+        const int index = settings::TextToInt(settings::ReadText(key.key, key.commandDefault));
+        m_lists[i]->setCurrentIndex(ui::ShownChoice(key, index));
     }
 }
 

@@ -34,8 +34,9 @@ public:
     // Existing files, several at once; the first filter is selected. Empty when cancelled.
     virtual QStringList PickFiles(QWidget* owner, const std::vector<FileFilter>& filters) = 0;
 
-    // A folder of the file system, or nothing when cancelled.
-    virtual std::optional<QString> PickFolder(QWidget* owner, const QString& prompt) = 0;
+    // A folder of the file system, or nothing when cancelled. The picker opens at `start`.
+    virtual std::optional<QString> PickFolder(QWidget* owner, const QString& prompt,
+                                              const QString& start) = 0;
 
     // A question with Yes and No; true only for Yes.
     virtual bool AskYesNo(QWidget* owner, const QString& caption, const QString& text,

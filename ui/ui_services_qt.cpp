@@ -37,8 +37,9 @@ public:
         return dialog.selectedFiles();
     }
 
-    std::optional<QString> PickFolder(QWidget* owner, const QString& prompt) override {
-        const QString folder = QFileDialog::getExistingDirectory(owner, prompt);
+    std::optional<QString> PickFolder(QWidget* owner, const QString& prompt,
+                                      const QString& start) override {
+        const QString folder = QFileDialog::getExistingDirectory(owner, prompt, start);
         if (folder.isEmpty())
             return std::nullopt;
         return folder;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 #include "ui/file_filter.h"
@@ -10,8 +11,13 @@ class QFileDialog;
 
 namespace ui {
 
-// The ten types of Add's file picker, in order; the first is selected when it opens.
+// The types of Add's file picker, in order: "All Supported Video Formats" first, selected when
+// the picker opens, then each kind of video on its own.
 const std::vector<FileFilter>& VideoFileTypes();
+
+// The name patterns of every file Vantrel accepts, each once ("*.mpg", "*.mpeg", "*.avi", ...):
+// the "All Supported" type, and what a dropped folder gives.
+const QStringList& VideoPatterns();
 
 // `patterns` with every letter turned into a bracket of both its cases, so that a file system
 // that tells case apart still matches CLIP.AVI with "*.avi": "*.avi;*.mpg" becomes

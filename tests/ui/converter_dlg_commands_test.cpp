@@ -95,8 +95,11 @@ TEST_F(ConverterDlgCommandsTest, BrowseShowsAndStoresThePickedFolder) {
     const std::string picked =
         folders_.Path("picked/" + std::string(135, 'p') + "/" + std::string(135, 'q'));
     services_.folderToPick = QString::fromStdString(picked);
+    const QString before = dlg_->m_editOutPath->text();
     QTest::mouseClick(dlg_->m_btnBrowse, Qt::LeftButton);
     EXPECT_EQ(services_.folderPrompts, std::vector<QString>{"Select output file path"});
+    // The picker opens at the folder in use, not at the working folder.
+    EXPECT_EQ(services_.folderStarts, std::vector<QString>{before});
     EXPECT_EQ(dlg_->m_editOutPath->text().toStdString(), picked);
     EXPECT_EQ(settings::ReadText(settings::kOutPath, ""), picked);
     EXPECT_TRUE(services_.told.empty());

@@ -40,6 +40,7 @@ public:
     std::optional<QString> folderToPick;
     std::vector<std::vector<ui::FileFilter>> fileFilters;  // the types of every file pick
     std::vector<QString> folderPrompts;                    // the text of every folder pick
+    std::vector<QString> folderStarts;                     // where every folder pick opens
     bool answer = false;
     // When set, answers each question in place of `answer`.
     std::function<bool(const ToldMessage&)> onAsk;
@@ -55,8 +56,10 @@ public:
         fileFilters.push_back(filters);
         return filesToPick;
     }
-    std::optional<QString> PickFolder(QWidget*, const QString& prompt) override {
+    std::optional<QString> PickFolder(QWidget*, const QString& prompt,
+                                      const QString& start) override {
         folderPrompts.push_back(prompt);
+        folderStarts.push_back(start);
         return folderToPick;
     }
     bool AskYesNo(QWidget*, const QString& caption, const QString& text,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/contrast.h"
+
 using ui::AdjustLightSat;
 using ui::HlsToRgb;
 using ui::Rgb;
@@ -64,4 +66,50 @@ TEST(HlsColorTest, HueToChannelWrapsHuesOutsideTheCircle) {
     EXPECT_EQ(ui::HueToChannel(0.0f, 1.0f, -60.0f), ui::HueToChannel(0.0f, 1.0f, 300.0f));
     EXPECT_EQ(ui::HueToChannel(0.0f, 1.0f, 120.0f), 255);
     EXPECT_EQ(ui::HueToChannel(0.25f, 1.0f, 300.0f), 63);
+}
+
+// ---- Contrast ------------------------------------------------------------------------------
+
+TEST(ContrastTest, RatioOfKnownPairs) {
+    const struct {
+        ui::ColorRef a, b;
+        double ratio;
+    } cases[] = {
+        {Rgb(0, 0, 0), Rgb(255, 255, 255), 21.0},
+        {Rgb(255, 255, 255), Rgb(0, 0, 0), 21.0},
+        {Rgb(49, 106, 197), Rgb(49, 106, 197), 1.0},
+        {Rgb(118, 118, 118), Rgb(255, 255, 255), 4.54},  // the lightest grey for text on white
+        {Rgb(255, 0, 0), Rgb(255, 255, 255), 4.00},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(ui::ContrastRatio(c.a, c.b), c.ratio, 0.01) << c.a << " " << c.b;
+}
+
+// The per-row bar in the highlight colours of common desktops, on a white, a dark and the
+// selected row's tinted background, with the row's text over it.
+TEST(ContrastTest, TheBarStandsOutFromEveryRowBackgroundAndKeepsTheTextReadable) {
+    const ui::ColorRef highlights[] = {Rgb(49, 106, 197), Rgb(10, 36, 106),  Rgb(0, 120, 215),
+                                       Rgb(48, 140, 198), Rgb(61, 174, 233), Rgb(0, 0, 0),
+                                       Rgb(255, 255, 255)};
+    for (const ui::ColorRef highlight : highlights) {
+        const std::pair<ui::ColorRef, ui::ColorRef> rows[] = {
+            {Rgb(255, 255, 255), Rgb(0, 0, 0)},
+            {Rgb(42, 42, 42), Rgb(255, 255, 255)},
+            {AdjustLightSat(highlight, 75, 0), Rgb(0, 0, 0)},
+        };
+        for (const auto& [background, text] : rows) {
+            const ui::ColorRef alone = ui::WithContrast(highlight, background, 3.0);
+            EXPECT_GE(ui::ContrastRatio(alone, background), 3.0) << highlight << " " << background;
+            if (ui::ContrastRatio(highlight, background) >= 3.0) {
+                EXPECT_EQ(alone, highlight) << "a colour that stands out is kept";
+            }
+            const ui::ColorRef bar = ui::BarColor(highlight, background, text);
+            EXPECT_GE(ui::ContrastRatio(bar, background), 3.0) << highlight << " " << background;
+            // Room for a colour between the row and its text with 3:1 on one side and 4.5:1
+            // on the other: the two must stand 13.5:1 apart (not so on a dark tint).
+            if (ui::ContrastRatio(background, text) >= 3.0 * 4.5) {
+                EXPECT_GE(ui::ContrastRatio(bar, text), 4.5) << highlight << " " << background;
+            }
+        }
+    }
 }

@@ -1,6 +1,6 @@
 // The job list's drawing, on the main window's own list: rows numbered by position after
 // insertions at the top and removals, and selected rows drawn as an outlined, tinted rectangle
-// with the cell texts 6 pixels in, on one line, cut with an ellipsis.
+// with the cell texts 6 pixels in, on one line, elided in the middle.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -16,6 +16,7 @@
 #include "controls/icon_button.h"
 #include "fake_ui_services.h"
 #include "support/settings_env.h"
+#include "ui/contrast.h"
 #include "ui/converter_dlg.h"
 #include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
@@ -217,7 +218,7 @@ TEST_F(JobListDrawingTest, CellTextsStartSixPixelsInVerticallyCentredInTheTextCo
         << row.bottom();
 }
 
-TEST_F(JobListDrawingTest, TextTooLongForItsCellEndsInAnEllipsisInsideTheCell) {
+TEST_F(JobListDrawingTest, TextTooLongForItsCellIsElidedInTheMiddleInsideTheCell) {
     const QString longName =
         QStringLiteral("/home/user/Videos/") + QString(80, QChar('W')) + QStringLiteral(".avi");
     QTreeWidgetItem* item = InsertRow(0, longName);
@@ -233,10 +234,11 @@ TEST_F(JobListDrawingTest, TextTooLongForItsCellEndsInAnEllipsisInsideTheCell) {
                         kTint),
         "");
 
-    // The same as the text shortened with an ellipsis to the room 6 pixels in leaves.
+    // The same as the text shortened in its middle to the room 6 pixels in leaves: the start
+    // of the path and the file's extension stay.
     const QString elided =
-        QFontMetrics(list_->font()).elidedText(longName, Qt::ElideRight, name.width() - 6);
-    ASSERT_TRUE(elided.endsWith(QChar(0x2026)));
+        QFontMetrics(list_->font()).elidedText(longName, Qt::ElideMiddle, name.width() - 6);
+    ASSERT_TRUE(elided.contains(QChar(0x2026)) && elided.endsWith(".avi")) << elided.toStdString();
     item->setText(ui::kColumnName, elided);
     EXPECT_EQ(cut.copy(name), Paint().copy(name));
 }
@@ -299,7 +301,8 @@ TEST_F(JobListDrawingTest, SelectedRowUnderTheKeyboardFocusGetsNoFocusFrame) {
     for (int i = 0; i < 3; ++i) InsertRow(i, QStringLiteral("clip%1.avi").arg(i));
     QApplication::setActiveWindow(dlg_.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(dlg_.get()));
-    auto rowImage = [&](int row) { return Paint().copy(RowRect(row)); };
+    // Without the outermost pixels, where the list marks its own focus.
+    auto rowImage = [&](int row) { return Paint().copy(RowRect(row).adjusted(1, 0, -1, 0)); };
 
     // The list's own focus frame shows on an unselected current row, so the test can see one.
     list_->setCurrentItem(list_->topLevelItem(1), 0, QItemSelectionModel::NoUpdate);
@@ -317,10 +320,17 @@ TEST_F(JobListDrawingTest, SelectedRowUnderTheKeyboardFocusGetsNoFocusFrame) {
     dlg_->m_btnQuit->setFocus();
     ASSERT_FALSE(list_->hasFocus());
     EXPECT_EQ(focused, rowImage(1));
+
+    // The list as a whole shows that the keyboard is in it, along the rows' edge.
+    const QImage without = Paint();
+    list_->setFocus();
+    const QImage with = Paint();
+    EXPECT_NE(with.copy(0, 0, 1, with.height()), without.copy(0, 0, 1, without.height()));
 }
 
 }  // namespace
 
+// The bar stands out from the row by at least 3:1.
 TEST_F(JobListDrawingTest, AJobConvertingBesideOthersShowsItsProgressBehindItsStatus) {
     for (const bool selected : {false, true}) {
         list_->clear();
@@ -333,8 +343,11 @@ TEST_F(JobListDrawingTest, AJobConvertingBesideOthersShowsItsProgressBehindItsSt
         const int y = cell.center().y();
         const QColor done = image.pixelColor(cell.left() + cell.width() / 4, y);
         const QColor left = image.pixelColor(cell.left() + cell.width() * 3 / 4, y);
-        EXPECT_NE(done, left) << "selected " << selected;
         EXPECT_EQ(left, selected ? kTint : Base()) << "selected " << selected;
+        EXPECT_GE(ui::ContrastRatio(ui::Rgb(done.red(), done.green(), done.blue()),
+                                    ui::Rgb(left.red(), left.green(), left.blue())),
+                  ui::kControlContrast)
+            << "selected " << selected;
 
         item->setData(ui::kColumnStatus, CJobListCtrl::kProgressRole, QVariant());
         const QImage ended = Paint();

@@ -14,6 +14,7 @@
 #include "layout_checks.h"
 #include "settings/settings_file.h"
 #include "support/settings_env.h"
+#include "ui/custom_choices.h"
 
 namespace {
 
@@ -68,10 +69,9 @@ TEST_F(SettingsDlgTest, ListsHoldTheirEntriesInOrder) {
     EXPECT_EQ(Dlg().windowTitle(), QStringLiteral("Settings"));
 }
 
-TEST_F(SettingsDlgTest, FirstOpeningSelectsSecondEntriesAndLeavesEncodersEmpty) {
-    for (int id : {1014, 1015, 1017, 1018, 1020, 1021}) EXPECT_EQ(Selection(id), 1) << id;
-    EXPECT_EQ(Selection(1016), -1);
-    EXPECT_EQ(Selection(1019), -1);
+TEST_F(SettingsDlgTest, FirstOpeningSelectsTheDefaultsEncodersIncluded) {
+    for (const ui::CustomChoice& choice : ui::CustomChoices())
+        EXPECT_EQ(Selection(choice.id), choice.defaultIndex) << choice.id;
     EXPECT_FALSE(env_.IniExists());
 }
 
@@ -89,12 +89,25 @@ TEST_F(SettingsDlgTest, OpensWithTheStoredChoices) {
     EXPECT_EQ(Selection(1021), 5);
 }
 
-TEST_F(SettingsDlgTest, IndexTheListLacksShowsNoSelection) {
-    for (const auto& [stored, expected] :
-         {std::pair{"7", -1}, std::pair{"-1", -1}, std::pair{"x", 0}, std::pair{" 3z", 3}}) {
-        env_.WriteIni(std::string("[Settings]\nResolution=") + stored + "\n");
+TEST_F(SettingsDlgTest, IndexTheListLacksShowsNoSelectionButAnEncoderShowsItsOnlyEntry) {
+    const struct {
+        const char* key;
+        const char* stored;
+        int id;
+        int shown;
+    } cases[] = {
+        {"Resolution", "7", 1014, -1},
+        {"Resolution", "-1", 1014, -1},
+        {"Resolution", "x", 1014, 0},
+        {"Resolution", " 3z", 1014, 3},
+        // "-1" is what OK stored while these lists opened empty.
+        {"Encoder", "-1", 1016, 0},
+        {"AudioEncoder", "5", 1019, 0},
+    };
+    for (const auto& c : cases) {
+        env_.WriteIni(std::string("[Settings]\n") + c.key + "=" + c.stored + "\n");
         CSettingsDlg dlg(nullptr, &services_);
-        EXPECT_EQ(dlg.List(1014)->currentIndex(), expected) << stored;
+        EXPECT_EQ(dlg.List(c.id)->currentIndex(), c.shown) << c.key << "=" << c.stored;
     }
 }
 
@@ -109,12 +122,12 @@ TEST_F(SettingsDlgTest, DefaultSelectsTheDefaultsAndStoresNothing) {
     EXPECT_EQ(Dlg().result(), 0);
 }
 
-TEST_F(SettingsDlgTest, OkAtFirstOpeningStoresMinusOneForTheEncoders) {
+TEST_F(SettingsDlgTest, OkAtFirstOpeningStoresTheDefaults) {
     Dlg().show();
     QTest::mouseClick(Button(1), Qt::LeftButton);
     const std::map<std::string, std::string> expected = {
-        {"Resolution", "1"}, {"FrameRate", "1"}, {"Encoder", "-1"},      {"BitRate", "1"},
-        {"SampleRate", "1"}, {"Channel", "1"},   {"AudioEncoder", "-1"}, {"AudioBitRate", "1"}};
+        {"Resolution", "1"}, {"FrameRate", "1"}, {"Encoder", "0"},      {"BitRate", "1"},
+        {"SampleRate", "1"}, {"Channel", "1"},   {"AudioEncoder", "0"}, {"AudioBitRate", "1"}};
     EXPECT_EQ(Stored(), expected);
     EXPECT_EQ(Dlg().result(), QDialog::Accepted);
     EXPECT_FALSE(Dlg().isVisible());

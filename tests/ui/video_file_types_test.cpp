@@ -1,5 +1,8 @@
-// Add's file types, and a file picker set up with them that finds names in any letter case.
+// Add's file types, the same set for a dropped folder, and a file picker set up with them that
+// finds names in any letter case.
 #include "ui/video_file_types.h"
+
+#include "ui/incoming_files.h"
 
 #include <gtest/gtest.h>
 
@@ -16,27 +19,41 @@ namespace {
 
 using testing_support::WaitUntil;
 
-TEST(VideoFileTypesTest, TheTenTypesInOrder) {
+TEST(VideoFileTypesTest, AllSupportedComesFirstAndHoldsEveryPatternOfTheTypes) {
     const std::vector<ui::FileFilter>& types = ui::VideoFileTypes();
-    ASSERT_EQ(types.size(), 10u);
-    const char* const descriptions[] = {
-        "MPEG Files (*.mpg;*.mpeg)",
-        "AVI Files (*.avi)",
-        "MPEG4 Files (*.mp4)",
-        "3GP Files (*.3gp;*.3g2)",
-        "Video CD Files (*.dat)",
-        "Quick Time Files (*.mov;*.m4v;*.m2v)",
-        "Windows Media Video (*.wmv;*.asf)",
-        "Flash Video Files (*.flv)",
-        "DVD Video Files (*.vob)",
-        "All Supported Video Formats "
-        "(*.mpg;*.mpeg;*.avi;*.mp4;*.3gp;*.dat;*.mov;*.flv;*.wmv;*.asf;*.vob)",
-    };
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(types[i].description, QString::fromLatin1(descriptions[i])) << i;
+    ASSERT_GE(types.size(), 2u);
+    EXPECT_TRUE(types[0].description.startsWith("All Supported Video Formats ("));
+    EXPECT_EQ(types[0].patterns, ui::VideoPatterns().join(';'));
+    QStringList ofTheTypes;
+    for (std::size_t i = 0; i < types.size(); ++i) {
         // Each description names its own patterns.
         EXPECT_TRUE(types[i].description.endsWith("(" + types[i].patterns + ")")) << i;
+        if (i > 0)
+            ofTheTypes << types[i].patterns.split(';');
     }
+    ofTheTypes.sort();
+    QStringList all = ui::VideoPatterns();
+    all.sort();
+    EXPECT_EQ(ofTheTypes, all);  // and no pattern in two types
+    for (const char* pattern : {"*.avi", "*.m4v", "*.3g2", "*.m2v", "*.mkv", "*.webm"})
+        EXPECT_TRUE(all.contains(pattern)) << pattern;
+}
+
+// A dropped folder gives the files of every accepted type, in any letter case, and only them.
+TEST(VideoFileTypesTest, ADroppedFolderGivesTheFilesOfEveryType) {
+    testing_support::TempFolder folder;
+    QStringList expected;
+    for (const QString& pattern : ui::VideoPatterns()) {
+        const QString name = "clip" + pattern.mid(1).toUpper();
+        testing_support::WriteFile(folder / name.toStdString(), "x");
+        expected << QString::fromStdString(folder / name.toStdString());
+    }
+    testing_support::WriteFile(folder / "notes.txt", "x");
+    expected.sort();
+    const ui::IncomingFiles incoming =
+        ui::CollectIncomingFiles({QString::fromStdString(folder.Path())});
+    EXPECT_EQ(incoming.files, expected);
+    EXPECT_TRUE(incoming.notFiles.isEmpty());
 }
 
 TEST(VideoFileTypesTest, AnyCasePatternsBracketEveryLetter) {
@@ -84,24 +101,24 @@ protected:
     QFileDialog dialog_;
 };
 
-TEST_F(OpenFilesDialogTest, PicksSeveralExistingFilesWithTheFirstTypeSelected) {
+TEST_F(OpenFilesDialogTest, PicksSeveralExistingFilesWithAllSupportedSelected) {
     EXPECT_EQ(dialog_.fileMode(), QFileDialog::ExistingFiles);
     EXPECT_EQ(dialog_.acceptMode(), QFileDialog::AcceptOpen);
-    EXPECT_EQ(dialog_.nameFilters().size(), 10);
+    EXPECT_EQ(dialog_.nameFilters().size(), static_cast<int>(ui::VideoFileTypes().size()));
     // The selected type is shown by its description alone.
-    EXPECT_EQ(dialog_.selectedNameFilter(), QStringLiteral("MPEG Files (*.mpg;*.mpeg)"));
+    EXPECT_EQ(dialog_.selectedNameFilter(), ui::VideoFileTypes().front().description);
     EXPECT_EQ(dialog_.defaultSuffix(), QStringLiteral("mp3"));
 }
 
 TEST_F(OpenFilesDialogTest, TypesMatchNamesInAnyLetterCase) {
     // A native picker (GTK's matches patterns case-sensitively) gets the bracketed patterns.
-    EXPECT_EQ(dialog_.nameFilters().at(1), QStringLiteral("AVI Files (*.avi) (*.[aA][vV][iI])"));
+    EXPECT_EQ(dialog_.nameFilters().at(2), QStringLiteral("AVI Files (*.avi) (*.[aA][vV][iI])"));
     const QStringList avi{"CLIP.AVI", "clip.avi"};
-    EXPECT_EQ(ListedUnder(1, avi), avi);
+    EXPECT_EQ(ListedUnder(2, avi), avi);
     const QStringList mpeg{"Movie.MpEg"};
-    EXPECT_EQ(ListedUnder(0, mpeg), mpeg);
+    EXPECT_EQ(ListedUnder(1, mpeg), mpeg);
     const QStringList all{"CLIP.AVI", "Movie.MpEg", "clip.avi", "old.VoB"};
-    EXPECT_EQ(ListedUnder(9, all), all);
+    EXPECT_EQ(ListedUnder(0, all), all);
 }
 
 }  // namespace

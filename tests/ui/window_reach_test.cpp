@@ -1,28 +1,42 @@
 // Reaching the windows: what screen readers are told about every control, the main window
-// growing with its controls anchored, the Delete key in the job list, and the message when the
-// output folder cannot be opened.
+// growing with its controls anchored, the Delete key in the job list, the message when the
+// output folder cannot be opened, the keyboard (Tab, mnemonics, the read-only folder field),
+// pressing through the accessibility interface, and long paths.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <algorithm>
 #include <functional>
 #include <memory>
 
+#include "controls/focus_frame.h"
 #include "controls/icon_button.h"
 #include "fake_ui_services.h"
 #include "layout_checks.h"
 #include "support/settings_env.h"
 #include "ui/about_dlg.h"
 #include "ui/converter_dlg.h"
+#include "ui/job_columns.h"
+#include "ui/path_field.h"
 #include "ui/product.h"
 #include "ui/settings_dlg.h"
+#include "wait_until.h"
 
 namespace {
 
@@ -277,6 +291,114 @@ TEST_F(MainWindowTest, OpenSaysWhyTheOutputFolderCouldNotBeOpened) {
         EXPECT_TRUE(services_.told[0].text.contains(QString::fromLatin1(c.reason)))
             << services_.told[0].text.toStdString();
     }
+}
+
+// ---- The keyboard -------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, TabGoesThroughTheControlsInReadingOrderFromAddWithItsFrame) {
+    ASSERT_EQ(QApplication::focusWidget(), Dlg().m_btnAdd);
+    EXPECT_TRUE(controls::ShowsFocusFrame(*Dlg().m_btnAdd));
+    // As when rows are listed and a batch could be stopped: every command takes the focus.
+    for (CIconButton* button : Dlg().findChildren<CIconButton*>()) button->setEnabled(true);
+    QStringList reached;
+    do {
+        reached << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    } while (QApplication::focusWidget() != Dlg().m_btnAdd && reached.size() < 40);
+    // The list, the command row, the lower frame line by line, the top bar left to right.
+    EXPECT_EQ(reached,
+              (QStringList{"1004", "1005", "1006", "1007", "1008", "1", "1000", "1023", "1001",
+                           "1002", "1010", "1024", "1014", "1016", "1011", "1015", "1003"}));
+}
+
+TEST_F(MainWindowTest, EveryMnemonicIsUniqueAndPressesItsButton) {
+    QMap<QKeySequence, QStringList> owners;
+    for (QWidget* widget : Dlg().findChildren<QWidget*>()) {
+        QString text;
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            text = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(widget))
+            text = label->text();
+        const QKeySequence key = QKeySequence::mnemonic(text);
+        if (!key.isEmpty())
+            owners[key] << widget->objectName();
+    }
+    EXPECT_FALSE(owners.isEmpty());
+    for (auto it = owners.cbegin(); it != owners.cend(); ++it)
+        EXPECT_EQ(it->size(), 1) << (it.key().toString() + ": " + it->join(' ')).toStdString();
+
+    // Each answers its own key (the questions and pickers are answered No and Cancel).
+    for (CIconButton* button : Dlg().findChildren<CIconButton*>()) {
+        const QKeySequence key = QKeySequence::mnemonic(button->text());
+        if (key.isEmpty())
+            continue;
+        button->setEnabled(true);
+        QSignalSpy clicks(button, &QAbstractButton::clicked);
+        QTest::keySequence(&Dlg(), key);
+        EXPECT_TRUE(clicks.count() == 1 || clicks.wait(2000)) << key.toString().toStdString();
+    }
+}
+
+// An assistive tool's press comes back at once; the modal dialog opens afterwards, from the
+// window's own event loop.
+TEST_F(MainWindowTest, AccessiblePressReturnsAtOnceAlsoWhenAModalDialogOpens) {
+    services_.onModal = [](QDialog& dialog) {
+        QTimer::singleShot(0, &dialog, &QDialog::reject);
+        return dialog.exec();
+    };
+    for (CIconButton* button : {Dlg().m_btnAbout, Dlg().m_btnSettings, Dlg().m_btnSettingsTop}) {
+        services_.modalClasses.clear();
+        QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(reader->actionInterface(), nullptr);
+        reader->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_TRUE(services_.modalClasses.empty()) << button->objectName().toStdString();
+        EXPECT_TRUE(
+            testing_support::WaitUntil([&] { return services_.modalClasses.size() == 1; }, 3000))
+            << button->objectName().toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, OutputFolderFieldIsReadOnlyButItsTextCanBeSelectedAndCopied) {
+    QLineEdit* field = Dlg().m_editOutPath;
+    const QString folder = field->text();
+    ASSERT_FALSE(folder.isEmpty());
+    EXPECT_TRUE(field->isEnabled());
+    field->setFocus();
+    QTest::keyClicks(field, "typed");
+    QTest::keyClick(field, Qt::Key_Backspace);
+    EXPECT_EQ(field->text(), folder);
+    QApplication::clipboard()->clear();
+    QTest::keySequence(field, QKeySequence::SelectAll);
+    QTest::keySequence(field, QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text(), folder);
+}
+
+// A long path keeps its start and its file name on screen; the tooltip and what a screen
+// reader reads hold all of it.
+TEST_F(MainWindowTest, LongPathsAreElidedInTheMiddleWithTheWholePathInTooltipAndAccessibleText) {
+    const QString path = "/home/user/" + QString(40, 'f') + "/" + QString(60, 'g') + "/clip.avi";
+    QTreeWidget* list = Dlg().m_listJobs;
+    new QTreeWidgetItem(list, QStringList{"1", path, "", "flv", "Ready"});
+    Dlg().m_editOutPath->setText(path);
+    Dlg().m_btnAdd->setFocus();  // the field shows the whole path only while it has the focus
+
+    EXPECT_EQ(list->textElideMode(), Qt::ElideMiddle);
+    const QString shown = static_cast<ui::PathField*>(Dlg().m_editOutPath)->ShownText();
+    EXPECT_TRUE(shown.startsWith("/home/") && shown.endsWith("clip.avi") &&
+                shown.size() < path.size())
+        << shown.toStdString();
+
+    const QRect cell = list->visualRect(list->model()->index(0, ui::kColumnName));
+    QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(list->viewport(), &help);
+    EXPECT_TRUE(QToolTip::text().contains(path)) << QToolTip::text().toStdString();
+    EXPECT_TRUE(Dlg().m_editOutPath->toolTip().contains(path));
+
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(list);
+    ASSERT_NE(tree->tableInterface(), nullptr);
+    EXPECT_EQ(tree->tableInterface()->cellAt(0, ui::kColumnName)->text(QAccessible::Name), path);
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(Dlg().m_editOutPath);
+    EXPECT_EQ(field->text(QAccessible::Value), path);
 }
 
 }  // namespace
