@@ -2,20 +2,22 @@
 
 #include "platform/fs.h"
 #include "platform/ini_text.h"
+#include "platform/path.h"
+#include "platform/places.h"
 #include "platform/profile.h"
 
 namespace settings {
 
 std::string SettingsFilePath() {
-    return platform::ConfigDir() + "/vantrel/" + kFileName;
+    return platform::path::Join(platform::SettingsFolder(), kFileName);
 }
 
 std::string DefaultOutPath() {
-    return platform::HomeDir() + "/ZedovAvizevare";
+    return platform::DefaultOutputFolder();
 }
 
 std::string FallbackOutPath() {
-    return platform::HomeDir() + "/ZedovAvizevare";
+    return platform::FallbackOutputFolder();
 }
 
 std::string ReadText(const std::string& key, const std::string& defaultValue) {
@@ -42,13 +44,13 @@ int TextToInt(const std::string& text) {
 namespace {
 
 bool CanCreateFolder(const std::string& path) {
-    return !platform::PathExists(path) && platform::FolderExists(platform::DirName(path));
+    return !platform::PathExists(path) && platform::FolderExists(platform::path::Parent(path));
 }
 
 }  // namespace
 
 OutputFolderCheck ResolveOutputFolder(const std::string& outPath, bool create) {
-    const bool absolute = platform::IsAbsolutePath(outPath);
+    const bool absolute = platform::path::IsAbsolute(outPath);
     if (absolute && platform::FolderExists(outPath))
         return {outPath, false};
     if (absolute &&

@@ -26,13 +26,15 @@ inline constexpr char kJobs[] = "Jobs";
 // of a value are seen; "Out Path" alone is read whole, since a cut path names another folder.
 inline constexpr int kValueBufferSize = 260;
 
-// $XDG_CONFIG_HOME/vantrel/vantrel.ini (default ~/.config/vantrel/vantrel.ini).
+// $XDG_CONFIG_HOME/vantrel/vantrel.ini (default ~/.config/vantrel/vantrel.ini); on Windows
+// %APPDATA%\Vantrel\vantrel.ini.
 std::string SettingsFilePath();
 
-// The output folder shown when "Out Path" is absent.
+// The output folder shown when "Out Path" is absent: ~/ZedovAvizevare; on Windows
+// C:\ZedovAvizevare.
 std::string DefaultOutPath();
-// The folder that replaces an "Out Path" that neither exists nor can be created; this one
-// is written back to the file.
+// The folder that replaces an "Out Path" that neither exists nor can be created (on Windows
+// the same name in the user's profile folder); this one is written back to the file.
 std::string FallbackOutPath();
 
 // The key's value in section "Settings", or `defaultValue` when the file, section or key is
