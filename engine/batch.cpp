@@ -50,6 +50,7 @@ void Batch::Plan(const std::vector<std::string>& sources) {
                        sourceOwner.emplace(IdentityOf(source), jobs_.size());
                    !added) {
             skip("it is named more than once; it is converted once");
+            job.duplicate = true;
         } else if (const auto [owner, free] = targetOwner.emplace(job.target, jobs_.size());
                    !free) {
             skip("its target " + job.target + " is also the target of " +
@@ -72,8 +73,21 @@ void Batch::Plan(const std::vector<std::string>& sources) {
                 "its temporary output " + part + " is the source " + jobs_[owner->second].source;
         }
     }
+    for (const auto& source : sourceOwner) sourceIds_.insert(source.first);
     runnable_ = static_cast<int>(std::count_if(
         jobs_.begin(), jobs_.end(), [](const Job& job) { return job.state != JobState::Skipped; }));
+}
+
+// The partial files that runs killed before they ended left in the output folder: only files
+// with Vantrel's partial names that no live run holds, and never one of this batch's sources.
+void Batch::RemoveAbandonedPartFiles() const {
+    if (!platform::IsAbsolutePath(options_.folder))
+        return;
+    for (const std::string& name : platform::FolderNames(options_.folder)) {
+        const std::string path = options_.folder + platform::kPathSeparator + name;
+        if (IsPartFileName(name) && sourceIds_.count(IdentityOf(path)) == 0)
+            platform::RemoveIfUnlocked(path);
+    }
 }
 
 std::vector<Job> Batch::Jobs() const {
@@ -102,8 +116,8 @@ int Batch::TakeNext() {
 }
 
 void Batch::RunJobs(BatchEvents& events) {
-    const ConvertSettings settings{options_.folder, options_.profile, options_.toolFolder,
-                                   options_.silenceLimit, options_.overwrite};
+    const ConvertSettings settings{options_.folder,       options_.profile,   options_.toolFolder,
+                                   options_.silenceLimit, options_.overwrite, custom_};
     for (;;) {
         Job job;
         int index;
@@ -155,6 +169,9 @@ void Batch::Run(BatchEvents& events) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!ran_) {
+            RemoveAbandonedPartFiles();
+            if (options_.profile == kCustomProfile)
+                custom_ = ReadCustomSelection();
             for (std::size_t i = 0; i < jobs_.size(); ++i) {
                 if (jobs_[i].state == JobState::Ready)
                     ++ready;

@@ -6,8 +6,10 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/convert_job.h"
@@ -62,7 +64,8 @@ public:
 
     // Runs the batch on the calling thread with up to `parallel` conversions at once, and
     // returns when every job has ended or Stop has ended the running ones. The jobs are taken
-    // in order; after Stop no other job starts.
+    // in order; after Stop no other job starts. First the partial files that killed runs left
+    // in the output folder are removed, and the custom profile's choices are read, once.
     void Run(BatchEvents& events);
 
     // The jobs with their current state; safe to call from any thread.
@@ -71,6 +74,7 @@ public:
 
 private:
     void Plan(const std::vector<std::string>& sources);
+    void RemoveAbandonedPartFiles() const;
     void RunJobs(BatchEvents& events);
     int BatchPercentLocked() const;
     static int ShareOf(const Job& job);
@@ -83,6 +87,8 @@ private:
     std::vector<Job> jobs_;
     std::size_t next_ = 0;
     bool ran_ = false;
+    std::unordered_set<std::string> sourceIds_;  // IdentityOf every source
+    std::optional<CustomSelection> custom_;      // set before the jobs run, read-only after
     std::set<std::string> alerted_;
     int runnable_ = 0;     // jobs that were not skipped
     long percentSum_ = 0;  // their shares of the batch's per cent, kept as they change

@@ -17,10 +17,6 @@ void AppendWords(std::vector<std::string>& args, const std::string& words) {
     while (in >> word) args.push_back(word);
 }
 
-int ReadChoice(const CustomKey& choice) {
-    return settings::TextToInt(settings::ReadText(choice.key, choice.commandDefault));
-}
-
 }  // namespace
 
 std::string CommandLine::Text() const {
@@ -57,23 +53,38 @@ CommandLine BuildFixedCommand(const std::string& source, const std::string& fold
     return command;
 }
 
-CommandLine BuildCustomCommand(std::string source, std::string outputPath) {
+CustomSelection ReadCustomSelection() {
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (const CustomKey* choice : kCustomCommandOrder)
+        keys.emplace_back(choice->key, choice->commandDefault);
+    const std::vector<std::string> texts = settings::ReadTexts(keys);
+    CustomSelection selection{};
+    for (std::size_t i = 0; i < selection.size(); ++i) selection[i] = settings::TextToInt(texts[i]);
+    return selection;
+}
+
+CommandLine BuildCustomCommand(std::string source, std::string outputPath,
+                               const CustomSelection& selection) {
     CommandLine command;
     auto& args = command.args;
     args = {kEncoderPath, "-y", "-i", std::move(source)};
-
-    // Each option is appended right after its key is read.
-    for (const CustomKey* choice : kCustomCommandOrder)
-        AppendWords(args, choice->For(ReadChoice(*choice)).option);
+    for (std::size_t i = 0; i < selection.size(); ++i)
+        AppendWords(args, kCustomCommandOrder[i]->For(selection[i]).option);
     args.push_back(std::move(outputPath));
     return command;
 }
 
+CommandLine BuildCustomCommand(std::string source, std::string outputPath) {
+    return BuildCustomCommand(std::move(source), std::move(outputPath), ReadCustomSelection());
+}
+
 CommandLine BuildConvertCommand(const std::string& source, const std::string& folder,
-                                int profileIndex) {
-    if (profileIndex == kCustomProfile)
-        return BuildCustomCommand(source, OutputPathOf(source, folder));
-    return BuildFixedCommand(source, folder, profileIndex);
+                                int profileIndex, const CustomSelection* selection) {
+    if (profileIndex != kCustomProfile)
+        return BuildFixedCommand(source, folder, profileIndex);
+    if (selection)
+        return BuildCustomCommand(source, OutputPathOf(source, folder), *selection);
+    return BuildCustomCommand(source, OutputPathOf(source, folder));
 }
 
 CommandLine BuildProbeCommand(const std::string& source) {

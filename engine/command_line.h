@@ -2,6 +2,8 @@
 // output path and title derived from the source path.
 #pragma once
 
+#include <array>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -34,13 +36,23 @@ std::string OutputPathOf(const std::string& source, const std::string& folder);
 CommandLine BuildFixedCommand(const std::string& source, const std::string& folder,
                               int profileIndex);
 
-// The conversion command of the custom profile; reads the settings file on every call, the keys
-// in the order of kCustomCommandOrder.
+// The stored custom choices, in the order of kCustomCommandOrder.
+using CustomSelection = std::array<int, std::size(kCustomCommandOrder)>;
+
+// Reads the custom choices from one reading of the settings file (a batch reads them once for
+// all its jobs).
+CustomSelection ReadCustomSelection();
+
+// The conversion command of the custom profile with `selection`'s choices.
+CommandLine BuildCustomCommand(std::string source, std::string outputPath,
+                               const CustomSelection& selection);
+// The same with the choices read from the settings file now.
 CommandLine BuildCustomCommand(std::string source, std::string outputPath);
 
-// The conversion command for `profileIndex` (0 custom, else fixed).
+// The conversion command for `profileIndex` (0 custom, else fixed); the custom profile uses
+// `selection`, or reads the settings file when there is none.
 CommandLine BuildConvertCommand(const std::string& source, const std::string& folder,
-                                int profileIndex);
+                                int profileIndex, const CustomSelection* selection = nullptr);
 
 // The probe command: the tool, "-i", the source.
 CommandLine BuildProbeCommand(const std::string& source);

@@ -37,10 +37,18 @@ std::string Publish(const std::string& part, const std::string& target, bool ove
     return "";
 }
 
+// A source that is not the file it was when the job started (another file in its place, or the
+// same one grown, cut or rewritten) gave an output of no one file.
+bool SourceChanged(const platform::PathInfo& before, const platform::PathInfo& after) {
+    return !before.SameFileAs(after) || before.size != after.size ||
+           before.modified != after.modified;
+}
+
 }  // namespace
 
-CommandLine JobCommand(const Job& job, const std::string& folder, int profile) {
-    CommandLine command = BuildConvertCommand(job.source, folder, profile);
+CommandLine JobCommand(const Job& job, const std::string& folder, int profile,
+                       const CustomSelection* custom) {
+    CommandLine command = BuildConvertCommand(job.source, folder, profile, custom);
     command.args.back() = PartPathOf(job.target);  // the output path is always the last argument
     return command;
 }
@@ -50,18 +58,26 @@ ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
     const platform::PathInfo source = platform::Inspect(job.source);
     if (const std::string why = SourceProblem(job.source, source); !why.empty())
         return Failed(why);
-    if (source.SameFileAs(platform::Inspect(job.target)))
+    const platform::PathInfo target = platform::Inspect(job.target);
+    if (source.SameFileAs(target))
         return Failed("the output file would replace its own source");
+    if (target.kind == Kind::Folder)
+        return Failed("a folder stands at the target " + job.target);
 
-    // A ".part" left by a run that was killed is replaced; whatever stands there (a link to
-    // someone else's file, say) is removed first, never written through.
+    // The partial file is this run's alone: created new and locked. A partial file of a run
+    // that was killed is removed first; one that a live run holds means that run writes the
+    // same target, and this job leaves everything to it.
     const std::string part = PartPathOf(job.target);
-    if (platform::Inspect(part).kind == Kind::Folder)
-        return Failed("the temporary output " + part + " is a folder");
-    if (const platform::FileStatus removed = platform::RemoveFile(part); !removed)
-        return Failed("the temporary output cannot be replaced: " + removed.Message());
+    platform::FileLock::Claim claim = platform::FileLock::Claim::Failed;
+    platform::FileStatus claimStatus;
+    const platform::FileLock owned = platform::FileLock::Create(part, &claim, &claimStatus);
+    if (claim == platform::FileLock::Claim::Busy)
+        return Failed("another run of Vantrel is writing " + job.target + " now");
+    if (claim != platform::FileLock::Claim::Created)
+        return Failed("the temporary output cannot be created: " + claimStatus.Message());
 
-    const CommandLine command = JobCommand(job, settings.folder, settings.profile);
+    const CommandLine command = JobCommand(job, settings.folder, settings.profile,
+                                           settings.custom ? &*settings.custom : nullptr);
     EncoderProcess tool;
     const EncoderProcess::StartStatus started = tool.Start(command, settings.toolFolder);
     if (const char* text = StartFailureText(started); *text && callbacks.alert)
@@ -124,6 +140,8 @@ ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
     } else {
         why = RunFailure(outcome, {scanner.ErrorLines(), scanner.LastLine()}, part);
     }
+    if (why.empty() && SourceChanged(source, platform::Inspect(job.source)))
+        why = "the source changed during the conversion";
     if (why.empty())
         why = Publish(part, job.target, settings.overwrite);
     if (!why.empty()) {

@@ -1,11 +1,14 @@
 // One conversion: the encoder run that turns a job's source into its target. The tool writes
-// to the target's ".part" name, which is renamed onto the target only when the whole file is
-// there; a failed or stopped run removes it and leaves an earlier target as it was.
+// to the target's partial file (PartPathOf), which the run creates and holds a lock on for as
+// long as it runs, so that no other run can write or remove it; it is renamed onto the target
+// only when the whole file is there. A failed or stopped run removes it and leaves an earlier
+// target as it was; one left by a killed run is removed by the next run in that folder.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "engine/command_line.h"
@@ -26,6 +29,8 @@ struct ConvertSettings {
     std::string toolFolder;
     std::chrono::milliseconds silenceLimit = kDefaultSilenceLimit;
     bool overwrite = true;  // false: a target that appears while the job runs is kept
+    // The custom profile's choices, read once for the batch; none: read for each job.
+    std::optional<CustomSelection> custom;
 };
 
 struct ConvertCallbacks {
@@ -41,12 +46,15 @@ struct ConvertResult {
     int exitCode = -1;
 };
 
-// The command that converts `job`: the profile's command line with the job's ".part" name as
+// The command that converts `job`: the profile's command line with the job's partial file as
 // the output. A dry run prints it; ConvertJob runs it.
-CommandLine JobCommand(const Job& job, const std::string& folder, int profile);
+CommandLine JobCommand(const Job& job, const std::string& folder, int profile,
+                       const CustomSelection* custom = nullptr);
 
 // Converts `job.source` into `job.target`. Returns Stop as soon as `stop` is seen set (the
-// flag is left for the caller to clear). Never throws.
+// flag is left for the caller to clear). Fails, touching nothing, when another live run is
+// writing the same target, and fails when the source changed while it was converted. Never
+// throws.
 ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
                          const std::atomic<bool>& stop, const ConvertCallbacks& callbacks);
 

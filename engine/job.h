@@ -34,11 +34,20 @@ struct Job {
     // Skipped only because its target exists and the batch does not overwrite; a front end
     // can say how to convert it anyway.
     bool targetExists = false;
+    // Skipped because the same file is an earlier job's source: it is converted there.
+    bool duplicate = false;
 
     bool Ended() const { return state != JobState::Ready && state != JobState::Converting; }
 };
 
-// The name a conversion writes while it runs; it becomes the target only when complete.
+// The file a conversion writes while it runs, beside its target; it becomes the target only
+// when complete. Its name is hidden, short (so it fits wherever the target's name fits) and
+// Vantrel's own: ".vantrel-", 16 hexadecimal digits that the target's name gives, ".part". No
+// other program picks such a name, and two runs that would write one target pick the same one,
+// which only one of them can own at a time (see ConvertJob).
 std::string PartPathOf(const std::string& target);
+
+// True when `name` (without a folder) has the form of a PartPathOf name.
+bool IsPartFileName(const std::string& name);
 
 }  // namespace engine

@@ -2,9 +2,11 @@
 // implementation can stand beside the POSIX one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -58,6 +60,63 @@ FileStatus RenameFile(const std::string& from, const std::string& to,
 
 // Reads a whole file. Nothing when it cannot be read; `status` (when given) then says why.
 std::optional<std::string> ReadFile(const std::string& path, FileStatus* status = nullptr);
+
+// Reads a whole regular file of at most `maxBytes`. Anything else (a FIFO, a device, a folder)
+// is never opened, since opening or reading it may block or never end; it and a larger file
+// give nothing, with `status` (when given) saying why (EINVAL, EFBIG).
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxBytes,
+                                           FileStatus* status = nullptr);
+
+// An exclusive, advisory lock that this process holds on a file for as long as the object lives
+// (or until Release). The system drops it when the process ends, however it ends. It does not
+// keep any program from reading, writing or renaming the file; only other locks see it.
+class FileLock {
+public:
+    FileLock() = default;
+    ~FileLock();
+    FileLock(FileLock&& other) noexcept;
+    FileLock& operator=(FileLock&& other) noexcept;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    bool Held() const { return handle_ != kNone; }
+    void Release();
+
+    // Locks `path`, creating it when missing, and waits while another process holds it. The
+    // file is removed again when the lock is released, so none is left behind.
+    static FileLock Wait(const std::string& path, FileStatus* status = nullptr);
+
+    enum class Claim {
+        Created,  // `path` is a new, empty file that the returned lock holds
+        Busy,     // another live process holds the file at `path`; nothing was touched
+        Failed,   // see `status`
+    };
+    // Creates `path` as a new file and locks it, in a way that no two processes can both
+    // succeed. A regular file already there that no process holds is taken to be abandoned by
+    // a process that died: it is removed and the creation tried again. Anything else at `path`
+    // (a link, a folder) is left alone and fails the claim.
+    static FileLock Create(const std::string& path, Claim* claim, FileStatus* status = nullptr);
+
+private:
+    static constexpr std::intptr_t kNone = -1;
+    explicit FileLock(std::intptr_t handle, std::string removeOnRelease = {})
+        : handle_(handle), removeOnRelease_(std::move(removeOnRelease)) {}
+    std::intptr_t handle_ = kNone;  // the system's handle of the open file
+    std::string removeOnRelease_;   // removed, while still locked, by Release
+};
+
+// Removes `path` when it is a regular file that no process holds a FileLock on; true when it
+// was removed. A link, a folder or a held file is left as it is.
+bool RemoveIfUnlocked(const std::string& path);
+
+// The names in `folder`, without "." and "..", in no particular order; empty when it cannot
+// be read.
+std::vector<std::string> FolderNames(const std::string& folder);
+
+// Makes `path` a folder that only this user can reach: created with owner-only permissions
+// when missing; when it exists it must be a folder (not a symbolic link) owned by this user
+// whose permissions give nobody else any access. Failure says which of these does not hold.
+FileStatus EnsurePrivateFolder(const std::string& path);
 
 // Replaces a file with `content` atomically: readers, and a kill of this process at any moment,
 // see the old or the new content, never a mix and never no file. The new content is written

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -128,6 +129,232 @@ std::optional<std::string> ReadFile(const std::string& path, FileStatus* status)
     }
     ::close(fd);
     return content;
+}
+
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t maxBytes,
+                                           FileStatus* status) {
+    auto fail = [&](FileStatus why) -> std::optional<std::string> {
+        if (status)
+            *status = std::move(why);
+        return std::nullopt;
+    };
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return fail(LastCallFailed("cannot read", path));
+    if (S_ISDIR(st.st_mode))
+        return fail(FileStatus::FromError("cannot read " + path, EISDIR));
+    if (!S_ISREG(st.st_mode))
+        return fail(FileStatus("cannot read " + path + ": it is not a regular file", EINVAL));
+    // O_NONBLOCK: should a FIFO have taken the file's place since, opening it must not wait.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(LastCallFailed("cannot read", path));
+    std::string content;
+    FileStatus why;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        why = FileStatus("cannot read " + path + ": it is not a regular file", EINVAL);
+    } else {
+        char buf[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                why = LastCallFailed("cannot read", path);
+                break;
+            }
+            if (n == 0)
+                break;
+            if (content.size() + static_cast<std::size_t>(n) > maxBytes) {
+                why = FileStatus("cannot read " + path + ": it is larger than " +
+                                     std::to_string(maxBytes) + " bytes",
+                                 EFBIG);
+                break;
+            }
+            content.append(buf, static_cast<size_t>(n));
+        }
+    }
+    ::close(fd);
+    if (!why)
+        return fail(std::move(why));
+    return content;
+}
+
+FileLock::~FileLock() {
+    Release();
+}
+
+FileLock::FileLock(FileLock&& other) noexcept
+    : handle_(other.handle_), removeOnRelease_(std::move(other.removeOnRelease_)) {
+    other.handle_ = kNone;
+}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+        Release();
+        handle_ = other.handle_;
+        removeOnRelease_ = std::move(other.removeOnRelease_);
+        other.handle_ = kNone;
+    }
+    return *this;
+}
+
+void FileLock::Release() {
+    if (handle_ != kNone) {
+        if (!removeOnRelease_.empty())
+            ::unlink(removeOnRelease_.c_str());
+        ::close(static_cast<int>(handle_));  // closing the descriptor drops its lock
+    }
+    handle_ = kNone;
+    removeOnRelease_.clear();
+}
+
+namespace {
+
+// True when `fd` is still the file that `path` names: a lock taken on a file that another
+// process removed (or replaced) in the meantime guards nothing.
+bool StillNamed(int fd, const std::string& path) {
+    struct stat opened {};
+    struct stat named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+}  // namespace
+
+FileLock FileLock::Wait(const std::string& path, FileStatus* status) {
+    // The holder before us removes the file as it lets go: then the lock we got guards a file
+    // no one else will open, and we start again with the file as it is now.
+    for (;;) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (status)
+                *status = LastCallFailed("cannot open the lock file", path);
+            return {};
+        }
+        int locked;
+        while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        if (locked != 0) {
+            if (status)
+                *status = LastCallFailed("cannot lock", path);
+            ::close(fd);
+            return {};
+        }
+        if (StillNamed(fd, path))
+            return FileLock(fd, path);
+        ::close(fd);
+    }
+}
+
+namespace {
+
+// Opens the regular file at `path` without following a link and without waiting on a FIFO;
+// -1 (errno set) for anything else.
+int OpenExisting(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+// Removes the file `fd` was opened on, when no one else holds it and `path` still names it.
+// `fd` is closed. True when it was removed.
+bool RemoveWhenFree(int fd, const std::string& path) {
+    bool removed = false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillNamed(fd, path))
+        removed = ::unlink(path.c_str()) == 0;
+    ::close(fd);
+    return removed;
+}
+
+}  // namespace
+
+FileLock FileLock::Create(const std::string& path, Claim* claim, FileStatus* status) {
+    auto fail = [&](Claim outcome, FileStatus why) {
+        *claim = outcome;
+        if (status)
+            *status = std::move(why);
+        return FileLock();
+    };
+    // Each round either creates the file or removes an abandoned one; a few rounds are only
+    // needed when other processes claim and abandon the same name at the same moment.
+    for (int round = 0; round < 8; ++round) {
+        const int fd =
+            ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            // Between the creation and the lock another process may have found the file free
+            // and removed it as abandoned: then this lock holds a file no one can see.
+            while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+            if (StillNamed(fd, path)) {
+                *claim = Claim::Created;
+                return FileLock(fd);
+            }
+            ::close(fd);
+            continue;
+        }
+        if (errno != EEXIST)
+            return fail(Claim::Failed, LastCallFailed("cannot create", path));
+        const int existing = OpenExisting(path);
+        if (existing < 0) {
+            if (errno == ENOENT)
+                continue;  // removed a moment ago
+            return fail(Claim::Failed,
+                        FileStatus(path + " is in the way and is not a file Vantrel made", EEXIST));
+        }
+        if (::flock(existing, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            ::close(existing);
+            if (error == EWOULDBLOCK)
+                return fail(Claim::Busy, FileStatus(path + " is held by another process", EBUSY));
+            return fail(Claim::Failed, FileStatus::FromError("cannot lock " + path, error));
+        }
+        if (StillNamed(existing, path))
+            ::unlink(path.c_str());
+        ::close(existing);
+    }
+    return fail(Claim::Failed, FileStatus("cannot create " + path + ": it keeps changing", EBUSY));
+}
+
+bool RemoveIfUnlocked(const std::string& path) {
+    const int fd = OpenExisting(path);
+    return fd >= 0 && RemoveWhenFree(fd, path);
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+FileStatus EnsurePrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
+        return LastCallFailed("cannot create folder", path);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return LastCallFailed("cannot look at", path);
+    if (S_ISLNK(st.st_mode) || !S_ISDIR(st.st_mode))
+        return FileStatus(path + " is not a folder but a link or a file", ENOTDIR);
+    if (st.st_uid != ::geteuid())
+        return FileStatus(path + " belongs to another user", EPERM);
+    if ((st.st_mode & 077) != 0)
+        return FileStatus(path + " can be reached by other users", EACCES);
+    return {};
 }
 
 namespace {

@@ -19,7 +19,8 @@ struct PathInfo {
     std::uint64_t size = 0;  // bytes, for a regular file
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
-    int error = 0;  // errno of a failed look, 0 otherwise
+    std::int64_t modified = 0;  // last modification, nanoseconds since 1970
+    int error = 0;              // errno of a failed look, 0 otherwise
 
     // The same file as `other` (device and inode), whatever the two paths' spelling.
     bool SameFileAs(const PathInfo& other) const {

@@ -23,6 +23,8 @@ PathInfo Inspect(const std::string& path) {
     info.size = static_cast<std::uint64_t>(status.st_size);
     info.device = static_cast<std::uint64_t>(status.st_dev);
     info.inode = static_cast<std::uint64_t>(status.st_ino);
+    info.modified =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
     return info;
 }
 

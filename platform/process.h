@@ -19,6 +19,12 @@
 
 namespace platform {
 
+// Set to "stdin" in the environment of every program a ChildProcess starts: its standard input
+// is a pipe whose other end only the starting process holds and never writes, so end-of-file
+// there tells the program that the process that started it has gone, however it died.
+inline constexpr char kParentPipeVariable[] = "VANTREL_PARENT_PIPE";
+inline constexpr char kParentPipeStdin[] = "stdin";
+
 // How a started program ended.
 struct ExitStatus {
     enum class Kind {

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 extern char** environ;
@@ -133,6 +134,17 @@ int Spawn(const std::vector<std::string>& args, int stdinFd, int stdoutFd, pid_t
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
 
+    // Our environment, saying what the child's standard input is.
+    static const std::string parentPipe = std::string(kParentPipeVariable) + "=" + kParentPipeStdin;
+    const std::string_view variable =
+        std::string_view(parentPipe).substr(0, parentPipe.find('=') + 1);
+    std::vector<char*> envp;
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        if (std::string_view(*entry).substr(0, variable.size()) != variable)
+            envp.push_back(*entry);
+    envp.push_back(const_cast<char*>(parentPipe.c_str()));
+    envp.push_back(nullptr);
+
     posix_spawn_file_actions_t actions;
     if (int rc = posix_spawn_file_actions_init(&actions))
         return rc;
@@ -146,7 +158,7 @@ int Spawn(const std::vector<std::string>& args, int stdinFd, int stdoutFd, pid_t
     if (rc == 0)
         rc = SetUpAttributes(&attr);
     if (rc == 0)
-        rc = posix_spawn(pid, argv[0], &actions, &attr, argv.data(), environ);
+        rc = posix_spawn(pid, argv[0], &actions, &attr, argv.data(), envp.data());
     posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     return rc;

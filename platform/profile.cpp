@@ -10,9 +10,13 @@ namespace platform {
 
 namespace {
 
+std::optional<std::string> ReadProfileFile(const std::string& file, FileStatus* status = nullptr) {
+    return ReadRegularFile(file, kMaxProfileFileSize, status);
+}
+
 std::optional<std::string> FindInFile(const std::string& file, const std::string& section,
                                       const std::string& key) {
-    const std::optional<std::string> raw = ReadFile(file);
+    const std::optional<std::string> raw = ReadProfileFile(file);
     if (!raw)
         return std::nullopt;
     return ini::FindValue(ini::DecodeText(*raw).text, ini::TrimSpaces(section),
@@ -20,6 +24,26 @@ std::optional<std::string> FindInFile(const std::string& file, const std::string
 }
 
 }  // namespace
+
+std::string ProfileFileProblem(const std::string& file) {
+    FileStatus status;
+    if (ReadProfileFile(file, &status) || status.Error() == ENOENT)
+        return "";
+    return status.Message();
+}
+
+std::vector<std::optional<std::string>> ReadProfileValues(const std::string& file,
+                                                          const std::string& section,
+                                                          const std::vector<std::string>& keys) {
+    std::vector<std::optional<std::string>> values(keys.size());
+    const std::optional<std::string> raw = ReadProfileFile(file);
+    if (!raw)
+        return values;
+    const std::string text = ini::DecodeText(*raw).text;
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        values[i] = ini::FindValue(text, ini::TrimSpaces(section), ini::TrimSpaces(keys[i]));
+    return values;
+}
 
 std::string ReadProfileText(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& defaultValue,
@@ -47,8 +71,14 @@ FileStatus WriteProfileText(const std::string& file, const std::string& section,
     const std::string_view trimmedKey = ini::TrimSpaces(key);
     if (auto why = ini::WriteArgumentError(trimmedSection, trimmedKey, value))
         return refused(*why);
+    // Taken before the file is read and held until it is replaced. Without a lock to be had
+    // (a folder we may not write into), the replacement fails by itself and says why.
+    const std::string folder = DirName(file);
+    if (!folder.empty())
+        CreateFolderTree(folder);
+    const FileLock turn = FileLock::Wait(file + ".lock");
     FileStatus readStatus;
-    const std::optional<std::string> old = ReadFile(file, &readStatus);
+    const std::optional<std::string> old = ReadProfileFile(file, &readStatus);
     // A file that exists but cannot be read must not be replaced by one holding only this key.
     if (!old && readStatus.Error() != ENOENT)
         return readStatus;

@@ -9,12 +9,22 @@
 #include "platform/fs.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
 // The buffer size that reads a value whole, however long.
 inline constexpr std::size_t kWholeValue = static_cast<std::size_t>(-1);
+
+// A private-profile file is small; a larger file (a link to /dev/zero, say) is not read at all,
+// and counts as absent. So does anything that is not a regular file (a FIFO would block).
+inline constexpr std::size_t kMaxProfileFileSize = 4 * 1024 * 1024;
+
+// Why `file` cannot be read as a profile file (it is no regular file, or larger than
+// kMaxProfileFileSize), or "" when it can or when it does not exist.
+std::string ProfileFileProblem(const std::string& file);
 
 // The value of `key` in `section` of `file`, or `defaultValue` (less its trailing spaces)
 // when the file, the section or the key is absent. Either is cut as a character buffer of
@@ -29,11 +39,19 @@ std::string ReadProfileText(const std::string& file, const std::string& section,
 int ReadProfileInt(const std::string& file, const std::string& section, const std::string& key,
                    int defaultValue);
 
+// The values of several keys of `section`, from one reading of `file`, in the order of `keys`;
+// nothing for a key that is absent (as for every key when the file or the section is).
+std::vector<std::optional<std::string>> ReadProfileValues(const std::string& file,
+                                                          const std::string& section,
+                                                          const std::vector<std::string>& keys);
+
 // Sets `key` in `section` of `file` to `value`, creating the file (and its folder), the
 // section and the key as needed; every other line stays as it is. `section` and `key` lose
 // leading and trailing spaces. A failure says why when the arguments would break the file's
 // structure, the value cannot be put into the file's encoding, or the file cannot be read or
-// replaced (a read-only file is not); the file is then unchanged.
+// replaced (a read-only file is not); the file is then unchanged. Writers of one file, in this
+// process or another, take turns through a lock on "<file>.lock" beside it, so that no
+// update is lost between reading the file and replacing it.
 FileStatus WriteProfileText(const std::string& file, const std::string& section,
                             const std::string& key, const std::string& value);
 

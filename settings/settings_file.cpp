@@ -25,6 +25,30 @@ std::string ReadText(const std::string& key, const std::string& defaultValue) {
     return platform::ReadProfileText(SettingsFilePath(), kSection, key, defaultValue, bufferSize);
 }
 
+std::vector<std::string> ReadTexts(const std::vector<std::pair<std::string, std::string>>& keys) {
+    std::vector<std::string> names;
+    for (const auto& key : keys) names.push_back(key.first);
+    const std::vector<std::optional<std::string>> values =
+        platform::ReadProfileValues(SettingsFilePath(), kSection, names);
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::size_t bufferSize =
+            keys[i].first == kOutPath ? platform::kWholeValue : kValueBufferSize;
+        texts.push_back(values[i]
+                            ? platform::ini::CutToBufferSize(*values[i], bufferSize)
+                            : platform::ini::CutToBufferSize(
+                                  platform::ini::TrimTrailingSpaces(keys[i].second), bufferSize));
+    }
+    return texts;
+}
+
+std::string FileProblem() {
+    const std::string problem = platform::ProfileFileProblem(SettingsFilePath());
+    return problem.empty()
+               ? ""
+               : "The settings file is not used (" + problem + "); the default settings apply.";
+}
+
 int ReadInt(const std::string& key, int defaultValue) {
     return platform::ReadProfileInt(SettingsFilePath(), kSection, key, defaultValue);
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace settings {
 
@@ -40,6 +42,15 @@ std::string FallbackOutPath();
 // The key's value in section "Settings", or `defaultValue` when the file, section or key is
 // absent. Cut to kValueBufferSize - 1 characters, except for "Out Path".
 std::string ReadText(const std::string& key, const std::string& defaultValue);
+
+// The values of several keys, each {key, default} as for ReadText, from one reading of the
+// file.
+std::vector<std::string> ReadTexts(const std::vector<std::pair<std::string, std::string>>& keys);
+
+// Why the settings file cannot be read (it is not a regular file, or far too large for one),
+// worded for the user, or "" when it can (or does not exist yet). Such a file is never opened
+// or written: every value takes its default.
+std::string FileProblem();
 
 // The key's value turned into an integer by the standard text-to-integer conversion, or
 // `defaultValue` when absent or empty ("Format=").

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "res/artwork.h"
+#include "settings/settings_file.h"
 #include "ui/converter_dlg.h"
 #include "ui/product.h"
 #include "ui/single_instance.h"
@@ -32,8 +33,20 @@ bool CConverterApp::InitInstance() {
                              dlg.OpenFiles(files);
                          });
     }
+    // What the window runs without, said once as it opens.
+    QStringList notes;
+    if (const std::string problem = settings::FileProblem(); !problem.empty())
+        notes << QString::fromStdString(problem);
+    if (instance_ != nullptr && !instance_->Problem().isEmpty())
+        notes << instance_->Problem();
+    ui::UiServices& services = services_ ? *services_ : ui::DefaultUiServices();
+    if (!notes.isEmpty())
+        QTimer::singleShot(0, &dlg, [&dlg, &services, notes] {
+            for (const QString& note : notes)
+                services.Tell(&dlg, QStringLiteral("Warning"), note, ui::MessageIcon::Exclamation);
+        });
     if (!files_.isEmpty())
         QTimer::singleShot(0, &dlg, [&dlg, files = files_] { dlg.OpenFiles(files); });
-    (services_ ? *services_ : ui::DefaultUiServices()).RunModal(dlg);
+    services.RunModal(dlg);
     return false;
 }

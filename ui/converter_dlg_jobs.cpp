@@ -64,9 +64,18 @@ void CConverterDlg::OpenFiles(const QStringList& paths) {
     }
     const ui::IncomingFiles incoming = ui::CollectIncomingFiles(paths);
     if (!incoming.notFiles.isEmpty()) {
+        services_.TellList(this, QStringLiteral("Warning"),
+                           QStringLiteral("These are not files and are not added (%1):")
+                               .arg(incoming.notFiles.size()),
+                           incoming.notFiles, ui::MessageIcon::Exclamation);
+    }
+    if (incoming.unreadableFolders > 0) {
+        const QString what = incoming.unreadableFolders == 1
+                                 ? QStringLiteral("1 folder")
+                                 : QStringLiteral("%1 folders").arg(incoming.unreadableFolders);
         services_.Tell(this, QStringLiteral("Warning"),
-                       QStringLiteral("These are not files and are not added:\n\n") +
-                           incoming.notFiles.join(QLatin1Char('\n')),
+                       what + QStringLiteral(" could not be read; the videos in them are not "
+                                             "added."),
                        ui::MessageIcon::Exclamation);
     }
     if (!incoming.files.isEmpty())

@@ -7,13 +7,15 @@
 namespace ui {
 
 struct IncomingFiles {
-    QStringList files;     // to add, in order
-    QStringList notFiles;  // names that are neither a file nor a folder
+    QStringList files;          // to add, in order
+    QStringList notFiles;       // names that are neither a file nor a folder
+    int unreadableFolders = 0;  // folders (given or found inside one) that could not be read
 };
 
 // Sorts `paths` out, keeping their order: a file is added as it is; a folder gives the video
 // files inside it (Add's file types whatever their letter case, in every folder below it),
-// sorted by name; anything else (a missing path, a device) is no file.
+// sorted by name; anything else (a missing path, a device) is no file. A folder that cannot be
+// listed is counted, not searched.
 IncomingFiles CollectIncomingFiles(const QStringList& paths);
 
 }  // namespace ui

@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include "platform/fs.h"
+
 namespace ui {
 namespace {
 
@@ -19,10 +21,20 @@ constexpr int kBusyMs = 30000;
 // Sent back once the files are taken, so that the other vantrel exits only then.
 constexpr char kTaken = 'k';
 
-QString DefaultFolder() {
-    QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (base.isEmpty() || !QDir(base).exists())
-        base = QDir::tempPath() + QStringLiteral("/vantrel-") + QString::number(::getuid());
+// The session's runtime folder, else a private folder of this user's in the temporary folder,
+// which anyone may have created first: used only when it is this user's, not a link, and
+// closed to others. "" and `problem` set when there is none.
+QString DefaultFolder(QString* problem) {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        return runtime + QStringLiteral("/vantrel");
+    const QString base =
+        QDir::tempPath() + QStringLiteral("/vantrel-") + QString::number(::getuid());
+    if (const platform::FileStatus own = platform::EnsurePrivateFolder(base.toStdString()); !own) {
+        *problem = QStringLiteral("Files given to vantrel later open another window: ") +
+                   QString::fromStdString(own.Message()) + QLatin1Char('.');
+        return QString();
+    }
     return base + QStringLiteral("/vantrel");
 }
 
@@ -62,7 +74,9 @@ bool HandOver(const QString& socketPath, const QStringList& files) {
 SingleInstance::SingleInstance(QString folder, QObject* parent)
     : QObject(parent), socketPath_(), lockPath_() {
     if (folder.isEmpty())
-        folder = DefaultFolder();
+        folder = DefaultFolder(&problem_);
+    if (folder.isEmpty())
+        return;
     QDir().mkpath(folder);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     socketPath_ = folder + QStringLiteral("/instance");
@@ -72,6 +86,8 @@ SingleInstance::SingleInstance(QString folder, QObject* parent)
 SingleInstance::~SingleInstance() = default;
 
 SingleInstance::Role SingleInstance::Claim(const QStringList& files) {
+    if (!problem_.isEmpty())
+        return Role::Primary;  // never a socket in someone else's folder
     // The running window holds the lock for as long as it runs, so a later vantrel knows it is
     // there even when it is too busy to answer at once. A lock left by a window that crashed is
     // recognised (its process is gone) and taken over.

@@ -17,8 +17,10 @@ class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
-    // `folder`: where the socket lives; by default $XDG_RUNTIME_DIR (else the temporary
-    // folder), in a folder of its own.
+    // `folder`: where the socket lives; by default $XDG_RUNTIME_DIR, in a folder of its own.
+    // Without it, "vantrel-<user id>" in the temporary folder, used only when it is this user's
+    // own private folder (not a link, no access for others); otherwise there is no one-window
+    // service and Problem() says why.
     explicit SingleInstance(QString folder = QString(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -34,6 +36,9 @@ public:
 
     QString SocketPath() const { return socketPath_; }
 
+    // Why there is no one-window service, or "".
+    QString Problem() const { return problem_; }
+
 signals:
     // Another vantrel handed these files over (possibly none: it only wants the window shown).
     void filesReceived(const QStringList& files);
@@ -43,6 +48,7 @@ private:
 
     QString socketPath_;
     QString lockPath_;
+    QString problem_;
     std::unique_ptr<QLockFile> lock_;  // held by the running window while it listens
     std::unique_ptr<QLocalServer> server_;
 };

@@ -46,6 +46,11 @@ public:
     virtual void Tell(QWidget* owner, const QString& caption, const QString& text,
                       MessageIcon icon) = 0;
 
+    // A message about many files: `text` (which gives their count) and the files in a list
+    // that scrolls when it is long, so that the OK button stays on the screen.
+    virtual void TellList(QWidget* owner, const QString& caption, const QString& text,
+                          const QStringList& items, MessageIcon icon);
+
     // Where folders and web addresses are opened.
     virtual platform::Shell& Shell() = 0;
 

@@ -1,7 +1,12 @@
 // The default UiServices: Qt's file dialog and message boxes, the desktop shell.
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QStyle>
+#include <QVBoxLayout>
 
 #include "engine/tool_location.h"
 #include "platform/shell.h"
@@ -60,7 +65,34 @@ public:
     platform::Shell& Shell() override { return platform::DesktopShell(); }
 };
 
+// Up to this many files are named in a plain message box.
+constexpr int kPlainListMost = 12;
+
 }  // namespace
+
+void UiServices::TellList(QWidget* owner, const QString& caption, const QString& text,
+                          const QStringList& items, MessageIcon icon) {
+    if (items.size() <= kPlainListMost) {
+        Tell(owner, caption, text + QStringLiteral("\n\n") + items.join(QLatin1Char('\n')), icon);
+        return;
+    }
+    QDialog box(owner);
+    box.setWindowTitle(caption);
+    auto* layout = new QVBoxLayout(&box);
+    auto* label = new QLabel(text, &box);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    auto* list = new QListWidget(&box);
+    list->addItems(items);
+    list->setAccessibleName(text);
+    layout->addWidget(list);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    layout->addWidget(buttons);
+    if (icon != MessageIcon::None)
+        box.setWindowIcon(box.style()->standardIcon(QStyle::SP_MessageBoxWarning));
+    RunModal(box);
+}
 
 std::string UiServices::ToolFolder() {
     return engine::FindToolFolder();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli_fixture.h"
+#include "engine/job.h"
 
 using testing_support::ChildResult;
 using testing_support::CliConvertTest;
@@ -122,7 +123,7 @@ TEST_F(CliConvertTest, FaultsEndAtOnceAndEveryNameIsPrintedOnOneLine) {
         const char* what;
         std::vector<std::string> args;
         int exitCode;
-        const char* out;  // exactly; "@" is the test's folder
+        std::string out;  // exactly; "@" is the test's folder
         const char* err;  // a part of it; "" for nothing at all
     };
     const Fault faults[] = {
@@ -145,7 +146,8 @@ TEST_F(CliConvertTest, FaultsEndAtOnceAndEveryNameIsPrintedOnOneLine) {
          {"--dry-run", "--profile", "0", "--out", "out", "line\nbreak.avi"},
          0,
          "DLL/ffmpeg -y -i @/line\\nbreak.avi -acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 -r 12 "
-         "-b 384 -f flv @/out/line\\nbreak.flv.part\n",
+         "-b 384 -f flv @/out/" +
+             engine::PartPathOf("line\nbreak.flv") + "\n",
          ""},
         {"a line break in a status line",
          {"--out", "out", "line\nbreak.avi"},
@@ -185,10 +187,11 @@ TEST_F(CliConvertTest, AKilledRunLeavesNoResultAndTheNextRunConvertsTheFile) {
     {
         RunningChild cli({kCli, "--profile", "6", "--out", Out(), source}, env_);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!(Exists(target + ".part") && std::filesystem::file_size(target + ".part") > 0) &&
+        while (!(Exists(engine::PartPathOf(target)) &&
+                 std::filesystem::file_size(engine::PartPathOf(target)) > 0) &&
                std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        ASSERT_TRUE(Exists(target + ".part")) << "the conversion never started";
+        ASSERT_TRUE(Exists(engine::PartPathOf(target))) << "the conversion never started";
         ::kill(cli.Pid(), SIGKILL);
         EXPECT_EQ(cli.Wait(std::chrono::seconds(10)).signal, SIGKILL);
     }
@@ -202,7 +205,7 @@ TEST_F(CliConvertTest, AKilledRunLeavesNoResultAndTheNextRunConvertsTheFile) {
     EXPECT_EQ(again.exitCode, 0) << again.err;
     EXPECT_EQ(again.out, "Complete\t" + source + "\n");
     EXPECT_NEAR(Seconds(ProbeMedia(target)), Seconds(ProbeMedia(source)), 1.0);
-    EXPECT_FALSE(Exists(target + ".part"));
+    EXPECT_FALSE(Exists(engine::PartPathOf(target)));
 }
 
 TEST_F(CliTest, ADryRunOfTenThousandFilesPrintsEveryLine) {
@@ -221,6 +224,6 @@ TEST_F(CliTest, ADryRunOfTenThousandFilesPrintsEveryLine) {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), kFiles);
     EXPECT_NE(run.out.find(Path("many/0.avi") + " "), std::string::npos);
-    EXPECT_NE(run.out.find(Path("out/9999.flv.part") + "\n"), std::string::npos);
+    EXPECT_NE(run.out.find(engine::PartPathOf(Path("out/9999.flv")) + "\n"), std::string::npos);
     EXPECT_FALSE(Exists(Path("out")));
 }

@@ -1,18 +1,21 @@
 // vantrel-cli's options, profiles, output folders, statuses and signals, with the real
 // adapter and FFmpeg behind it.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "cli_fixture.h"
+#include "engine/job.h"
 
 using testing_support::ChildResult;
 using testing_support::CliConvertTest;
@@ -97,10 +100,11 @@ TEST_F(CliTest, DryRunPrintsEachFixedProfileCommandLineAndRunsNothing) {
     EXPECT_EQ(run.out, "DLL/ffmpeg -y -i " + first +
                            " -title clip -acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 -r 20 -b "
                            "256 -f flv " +
-                           Out("clip.flv.part") + "\n" + "DLL/ffmpeg -y -i " + second +
+                           engine::PartPathOf(Out("clip.flv")) + "\n" + "DLL/ffmpeg -y -i " +
+                           second +
                            " -title holiday 2024 -acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 "
                            "-r 20 -b 256 -f flv " +
-                           Out("holiday 2024.flv.part") + "\n");
+                           engine::PartPathOf(Out("holiday 2024.flv")) + "\n");
     EXPECT_FALSE(Exists(Out()));
 }
 
@@ -114,7 +118,7 @@ TEST_F(CliTest, DryRunOfTheCustomProfileFollowsTheSettingsFile) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "DLL/ffmpeg -y -i " + source +
                            " -acodec mp3 -ac 1 -ar 44100 -ab 160 -s 640x480 -b 900 -f flv " +
-                           Out("clip.flv.part") + "\n");
+                           engine::PartPathOf(Out("clip.flv")) + "\n");
 }
 
 TEST_F(CliTest, WithoutASettingsFileTheDefaultsApplyAndNothingIsCreated) {
@@ -125,8 +129,33 @@ TEST_F(CliTest, WithoutASettingsFileTheDefaultsApplyAndNothingIsCreated) {
     // "Format" defaults to the custom profile, whose keys all take their defaults too.
     EXPECT_EQ(run.out, "DLL/ffmpeg -y -i " + source +
                            " -acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 -r 12 -b 384 -f flv " +
-                           DefaultOutFolder() + "/clip.flv.part\n");
+                           engine::PartPathOf(DefaultOutFolder() + "/clip.flv") + "\n");
     EXPECT_FALSE(Exists(DefaultOutFolder()));
+}
+
+// Not opened at all (a FIFO would block, /dev/zero never ends): the defaults, and one warning.
+TEST_F(CliTest, ASettingsFileThatIsNoSmallRegularFileIsNeverReadAndSaidOnce) {
+    const std::string ini = SettingsFile();
+    std::filesystem::create_directories(std::filesystem::path(ini).parent_path());
+    const std::string source = In("clip.avi");
+    const std::function<void()> makers[] = {
+        [&] { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); },
+        [&] { std::filesystem::create_symlink("/dev/zero", ini); },
+        [&] { WriteFile(ini, "[Settings]\nFormat=3\n" + std::string(5 << 20, ';')); },
+    };
+    for (const auto& make : makers) {
+        make();
+        const ChildResult run = testing_support::RunChild({kCli, "--dry-run", source}, env_,
+                                                          std::chrono::seconds(20), temp_.Path());
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_NE(run.out.find(" -s 320x240 -r 12 "), std::string::npos) << run.out;
+        const std::string warning = "The settings file is not used";
+        const auto said = run.err.find(warning);
+        EXPECT_NE(said, std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find(warning, said + 1), std::string::npos) << run.err;
+        std::filesystem::remove(ini);
+    }
 }
 
 TEST_F(CliTest, AnOutPathThatCannotBeMadeFallsBackWithoutTouchingTheSettingsFile) {
@@ -138,7 +167,7 @@ TEST_F(CliTest, AnOutPathThatCannotBeMadeFallsBackWithoutTouchingTheSettingsFile
     EXPECT_EQ(run.out, "DLL/ffmpeg -y -i " + source +
                            " -title clip -acodec mp3 -ac 1 -ar 22050 -ab 96 -s 320x240 -r 20 -b "
                            "256 -f flv " +
-                           DefaultOutFolder() + "/clip.flv.part\n");
+                           engine::PartPathOf(DefaultOutFolder() + "/clip.flv") + "\n");
 }
 
 TEST_F(CliConvertTest, WithoutProfileOrOutTheStoredFormatAndOutPathAreUsed) {
@@ -150,7 +179,7 @@ TEST_F(CliConvertTest, WithoutProfileOrOutTheStoredFormatAndOutPathAreUsed) {
     EXPECT_EQ(dryRun.out, "DLL/ffmpeg -y -i " + source +
                               " -title clip -acodec mp3 -ac 1 -ar 11025 -ab 64 -s 240x160 -r 15 "
                               "-b 256 -f flv " +
-                              stored + "/clip.flv.part\n");
+                              engine::PartPathOf(stored + "/clip.flv") + "\n");
     EXPECT_FALSE(Exists(stored));
 
     const ChildResult run = Run({source});
@@ -242,11 +271,41 @@ TEST_F(CliConvertTest, ASecondSourceWithTheSameTargetIsSkippedNotWrittenOverTheF
     const ChildResult run =
         Run({"-j1", "--overwrite", "--profile", "1", "--out", Out(), first, second, third});
 
-    EXPECT_EQ(run.exitCode, 0);
+    // A file not converted for another reason than an existing target fails the run.
+    EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "Complete\t" + first + "\nComplete\t" + second + "\n");
     EXPECT_NE(run.err.find("skipping " + third), std::string::npos) << run.err;
     EXPECT_TRUE(Exists(Out("clip.flv")));
     EXPECT_TRUE(Exists(Out("clip.mpg.flv")));
+}
+
+// Two runs on one target (two windows, a window and a script, two hosts): the one that comes
+// second finds the first writing it, fails with the reason and touches nothing, with or without
+// --overwrite; the first publishes the whole file it wrote.
+TEST_F(CliConvertTest, ARunWhoseTargetAnotherRunWritesFailsAndTouchesNothing) {
+    const std::string source = Clip("long.avi", testing_support::LongClip(40));
+    const std::string part = engine::PartPathOf(Out("long.flv"));
+    RunningChild first({kCli, "--profile", "6", "--out", Out(), source}, env_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!(Exists(part) && std::filesystem::file_size(part) > 0) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(Exists(part)) << "the first conversion never started";
+
+    for (const char* overwrite : {"-j1", "--overwrite"}) {
+        const ChildResult second = Run({overwrite, "--profile", "6", "--out", Out(), source});
+        EXPECT_EQ(second.exitCode, 1) << overwrite;
+        EXPECT_EQ(second.out, "Error\t" + source + "\n");
+        EXPECT_NE(second.err.find("another run of Vantrel is writing"), std::string::npos)
+            << second.err;
+    }
+    EXPECT_FALSE(Exists(Out("long.flv")));
+
+    const ChildResult run = first.Wait(kRunLimit);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "Complete\t" + source + "\n");
+    EXPECT_NEAR(std::stod(ProbeMedia(Out("long.flv")).Format("duration")),
+                std::stod(ProbeMedia(source).Format("duration")), 1.0);
 }
 
 TEST_F(CliConvertTest, AJobThatFailsMakesTheExitStatusOneAndTheBatchGoesOn) {
@@ -333,15 +392,15 @@ TEST_P(CliSignalTest, StopsEveryRunningConversionDeletesTheirOutputsAndExits130)
                      env_);
     ASSERT_TRUE(cli.Started());
     // Wait until FFmpeg writes both outputs, then press Ctrl-C (or end or hang up).
-    auto writing = [&](const char* part) {
-        return Exists(Out(part)) && std::filesystem::file_size(Out(part)) > 0;
+    auto writing = [&](const char* target) {
+        const std::string part = engine::PartPathOf(Out(target));
+        return Exists(part) && std::filesystem::file_size(part) > 0;
     };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!(writing("first.flv.part") && writing("second.flv.part")) &&
+    while (!(writing("first.flv") && writing("second.flv")) &&
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(writing("first.flv.part") && writing("second.flv.part"))
-        << "the conversions never started";
+    ASSERT_TRUE(writing("first.flv") && writing("second.flv")) << "the conversions never started";
     EXPECT_FALSE(testing_support::ProcessesMentioning(Out()).empty());
     cli.SignalGroup(GetParam());
 

@@ -8,6 +8,7 @@
 
 #include "engine/batch.h"
 #include "engine/command_line.h"
+#include "engine/job.h"
 #include "real_encoder.h"
 
 using engine::JobState;
@@ -64,7 +65,7 @@ TEST_P(FixedProfileTest, GivesAnFlvAtTheProfilesSizeRateAndSound) {
     ASSERT_EQ(events.State(0), JobState::Complete) << events.Reason(0);
     // The bar follows the real tool's progress lines to (about) full.
     EXPECT_GE(HighestProgress(events), 90);
-    EXPECT_FALSE(Exists(folders.Out("clip.flv.part")));
+    EXPECT_FALSE(Exists(engine::PartPathOf(folders.Out("clip.flv"))));
 
     const MediaInfo info = ProbeMedia(folders.Out("clip.flv"));
     ASSERT_EQ(info.error, "");
@@ -150,7 +151,7 @@ TEST_F(RealConversionTest, StopEndsTheRunningFfmpegDeletesItsPartAndKeepsTheEarl
     EXPECT_GE(toolsAtStop.size(), 2u);
     EXPECT_EQ(events.State(0), JobState::Stop);
     EXPECT_EQ(testing_support::ReadFile(folders.Out("long.flv")), "earlier result");
-    EXPECT_FALSE(Exists(folders.Out("long.flv.part")));
+    EXPECT_FALSE(Exists(engine::PartPathOf(folders.Out("long.flv"))));
     EXPECT_EQ(testing_support::ProcessesLeftAfter(folders.Out(), std::chrono::seconds(2)),
               std::vector<pid_t>{});
     EXPECT_TRUE(events.summary->wasStopped);

@@ -1,6 +1,7 @@
 // A batch with the fake encoder: order, progress, what counts as complete, what happens to the
 // target and its ".part" file, the jobs that never run, Stop, and several jobs at once.
 #include "engine/batch.h"
+#include "engine/job.h"
 
 #include <sys/stat.h>
 
@@ -12,6 +13,7 @@
 #include <thread>
 
 #include "batch_recorder.h"
+#include "platform/fs.h"
 
 using engine::JobState;
 using testing_support::EngineFolders;
@@ -26,6 +28,8 @@ namespace {
 bool Exists(const std::string& path) {
     return std::filesystem::exists(std::filesystem::symlink_status(path));
 }
+
+using engine::PartPathOf;
 
 struct BatchTest : ::testing::Test {
     EngineFolders folders;
@@ -58,7 +62,7 @@ TEST_F(BatchTest, ConvertsEveryJobInOrderIntoWholeTargetsAndLeavesNoPartFile) {
     for (int job = 0; job < 3; ++job) EXPECT_EQ(events.State(job), JobState::Complete);
     for (const char* name : {"a.flv", "b.flv", "c.flv"}) {
         EXPECT_GT(std::filesystem::file_size(folders.Out(name)), 0u) << name;
-        EXPECT_FALSE(Exists(folders.Out(name) + ".part")) << name;
+        EXPECT_FALSE(Exists(engine::PartPathOf(folders.Out(name)))) << name;
     }
     ASSERT_TRUE(events.summary);
     EXPECT_EQ(events.summary->complete, 3);
@@ -103,7 +107,7 @@ TEST_F(BatchTest, OnlyAWholeFileFromAToolThatExitedWithZeroCompletes) {
          "write-output 5000\neprint [error] Error closing file: No space left on device\\n\n"
          "exit 0\n",
          "could not write the whole output"},
-        {"nothing", "exit 0\n", "left no output"},
+        {"nothing", "exit 0\n", "empty file"},
         {"empty", "write-output 0\nexit 0\n", "empty file"},
         {"stuck", "write-output 100\nclose-output\nhang\n", "did not exit"},
         {"silent", "write-output 100\nhang\n", "printed nothing"},
@@ -127,7 +131,7 @@ TEST_F(BatchTest, OnlyAWholeFileFromAToolThatExitedWithZeroCompletes) {
         EXPECT_NE(events.Reason(i).find(cases[i].reason), std::string::npos)
             << cases[i].name << ": " << events.Reason(i);
         EXPECT_EQ(ReadFile(target), "earlier result") << cases[i].name;
-        EXPECT_FALSE(Exists(target + ".part")) << cases[i].name;
+        EXPECT_FALSE(Exists(PartPathOf(target))) << cases[i].name;
     }
     EXPECT_EQ(events.summary->failed, static_cast<int>(std::size(cases)));
     EXPECT_EQ(events.summary->firstFailure.rfind(sources[0], 0), 0u);
@@ -146,14 +150,18 @@ TEST_F(BatchTest, SourcesTheToolMustNeverOpenFailAtOnce) {
     WriteFile(own, "original bytes");
     WriteFile(own + ".fake", script);
     options.folder = folders.Out() + "/.";
+    // A folder where the target goes is found before the tool runs, not after.
+    std::filesystem::create_directories(folders.Out("taken.flv"));
 
-    Run({folders.In("gone.avi"), fifo, folders.In("folder.avi"), own});
+    Run({folders.In("gone.avi"), fifo, folders.In("folder.avi"), own,
+         folders.Source("taken.avi", script)});
 
     EXPECT_NE(events.Reason(0).find("No such file"), std::string::npos) << events.Reason(0);
     EXPECT_NE(events.Reason(1).find("not a regular file"), std::string::npos);
     EXPECT_NE(events.Reason(2).find("not a regular file"), std::string::npos);
     EXPECT_NE(events.Reason(3).find("its own source"), std::string::npos);
-    for (int job = 0; job < 4; ++job) EXPECT_EQ(events.State(job), JobState::Error);
+    EXPECT_NE(events.Reason(4).find("a folder stands at the target"), std::string::npos);
+    for (int job = 0; job < 5; ++job) EXPECT_EQ(events.State(job), JobState::Error);
     EXPECT_EQ(ReadFile(own), "original bytes");
     EXPECT_FALSE(Exists(log));
 }
@@ -166,20 +174,87 @@ TEST_F(BatchTest, AMissingToolIsAnErrorWithoutAnAlert) {
     EXPECT_TRUE(events.alerts.empty());
 }
 
-TEST_F(BatchTest, APartFileLeftByAKilledRunIsReplacedNeverWrittenThrough) {
+// Only Vantrel's own partial files are removed, and only those no live run holds: one left by a
+// killed run, also when its job is skipped; never a user's "TARGET.part", never through a link.
+TEST_F(BatchTest, OnlyAbandonedPartialFilesOfVantrelAreRemoved) {
     const std::string precious = folders.Path("precious.txt");
     WriteFile(precious, "not yours");
-    WriteFile(folders.Out("stale.flv.part"), std::string(100000, 'S'));
-    std::filesystem::create_symlink(precious, folders.Out("linked.flv.part"));
-    // Without --overwrite a ".part" is no result: the job still runs.
+    WriteFile(PartPathOf(folders.Out("stale.flv")), std::string(100000, 'S'));
+    WriteFile(folders.Out("stale.flv") + ".part", "the user's own download");
+    WriteFile(folders.Out("skipped.flv"), "an earlier result");
+    WriteFile(PartPathOf(folders.Out("skipped.flv")), "S");
+    std::filesystem::create_symlink(precious, PartPathOf(folders.Out("linked.flv")));
     options.overwrite = false;
 
-    Run({folders.Source("stale.avi"), folders.Source("linked.avi")});
+    Run({folders.Source("stale.avi"), folders.Source("skipped.avi"), folders.Source("linked.avi")});
 
     EXPECT_EQ(events.State(0), JobState::Complete);
     EXPECT_EQ(ReadFile(folders.Out("stale.flv")).find('S'), std::string::npos);
-    EXPECT_EQ(events.State(1), JobState::Complete);
+    EXPECT_EQ(ReadFile(folders.Out("stale.flv") + ".part"), "the user's own download");
+    EXPECT_EQ(events.State(1), JobState::Skipped);
+    EXPECT_FALSE(Exists(PartPathOf(folders.Out("skipped.flv"))));
+    EXPECT_EQ(events.State(2), JobState::Error);
+    EXPECT_NE(events.Reason(2).find("not a file Vantrel made"), std::string::npos)
+        << events.Reason(2);
     EXPECT_EQ(ReadFile(precious), "not yours");
+}
+
+TEST_F(BatchTest, ATargetThatAnotherLiveRunWritesIsAnErrorAndNothingIsTouched) {
+    const std::string log = folders.Path("args.log");
+    const std::string part = PartPathOf(folders.Out("a.flv"));
+    platform::FileLock::Claim claim{};
+    const platform::FileLock otherRun = platform::FileLock::Create(part, &claim);
+    ASSERT_EQ(claim, platform::FileLock::Claim::Created);
+    WriteFile(part, "the other run's output so far");
+
+    Run({folders.Source("a.avi", "log-args " + log + "\nwrite-output 100\nexit 0\n")});
+
+    EXPECT_EQ(events.State(0), JobState::Error);
+    EXPECT_NE(events.Reason(0).find("another run of Vantrel is writing"), std::string::npos)
+        << events.Reason(0);
+    EXPECT_EQ(ReadFile(part), "the other run's output so far");
+    EXPECT_FALSE(Exists(folders.Out("a.flv")));
+    EXPECT_FALSE(Exists(log));
+}
+
+// The partial name is short: a target name of the longest length still converts.
+TEST_F(BatchTest, ATargetNameOfTheGreatestLengthConverts) {
+    const std::string title(251, 'n');
+    Run({folders.Source(title + ".avi")});
+    EXPECT_EQ(events.State(0), JobState::Complete) << events.Reason(0);
+    EXPECT_TRUE(Exists(folders.Out(title + ".flv")));
+}
+
+// What the job saw of its source at the start (size, modification time) must hold at the end.
+TEST_F(BatchTest, ASourceThatChangesDuringTheConversionIsAnError) {
+    const std::string script = "write-output 100\nsleep 400\nexit 0\n";
+    const std::string cut = folders.Source("cut.avi", script);
+    const std::string touched = folders.Source("touched.avi", script);
+    // Each change comes once its job has claimed its partial file, so after the job's start.
+    std::thread changer([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        auto waitForJob = [&](const char* target) {
+            while (!Exists(PartPathOf(folders.Out(target))) &&
+                   std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        };
+        waitForJob("cut.flv");
+        std::filesystem::resize_file(cut, 10);
+        waitForJob("touched.flv");
+        std::filesystem::last_write_time(
+            touched, std::filesystem::last_write_time(touched) + std::chrono::seconds(5));
+    });
+
+    Run({cut, touched});
+    changer.join();
+
+    for (int job = 0; job < 2; ++job) {
+        EXPECT_EQ(events.State(job), JobState::Error) << job;
+        EXPECT_NE(events.Reason(job).find("the source changed during the conversion"),
+                  std::string::npos)
+            << events.Reason(job);
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folders.Out()));
 }
 
 TEST_F(BatchTest, WithoutOverwriteATargetThatAppearsWhileTheJobRunsIsKept) {
@@ -189,14 +264,14 @@ TEST_F(BatchTest, WithoutOverwriteATargetThatAppearsWhileTheJobRunsIsKept) {
     EXPECT_EQ(events.State(0), JobState::Error);
     EXPECT_NE(events.Reason(0).find("appeared while the job ran"), std::string::npos);
     EXPECT_EQ(ReadFile(folders.Out("a.flv")), "another run's result");
-    EXPECT_FALSE(Exists(folders.Out("a.flv.part")));
+    EXPECT_FALSE(Exists(PartPathOf(folders.Out("a.flv"))));
 }
 
 TEST_F(BatchTest, AnOutputFolderDeletedDuringTheJobIsAnError) {
     events.onStarted = [&](int) { std::filesystem::remove_all(folders.Out()); };
     Run({folders.Source("a.avi", "sleep 200\nwrite-output 100\nexit 0\n")});
     EXPECT_EQ(events.State(0), JobState::Error);
-    EXPECT_NE(events.Reason(0).find("no output"), std::string::npos) << events.Reason(0);
+    EXPECT_NE(events.Reason(0).find("No such file"), std::string::npos) << events.Reason(0);
 }
 
 TEST_F(BatchTest, JobsThatWouldWriteATargetTwiceOrNotAtAllAreSkipped) {
@@ -206,7 +281,7 @@ TEST_F(BatchTest, JobsThatWouldWriteATargetTwiceOrNotAtAllAreSkipped) {
     const std::string log = folders.Path("args.log");
 
     // A source that stands where another job writes its ".part".
-    const std::string partName = folders.Out("clip.flv.part");
+    const std::string partName = PartPathOf(folders.Out("clip.flv"));
     WriteFile(partName, "a source");
 
     Run({holiday, "relative.avi", holiday, folders.Source("holiday.mp4"),
@@ -223,6 +298,7 @@ TEST_F(BatchTest, JobsThatWouldWriteATargetTwiceOrNotAtAllAreSkipped) {
         EXPECT_NE(events.Reason(job).find(reason), std::string::npos) << events.Reason(job);
         EXPECT_EQ(std::count(events.started.begin(), events.started.end(), job), 0) << job;
         EXPECT_EQ(events.ended[job].targetExists, job == 4) << job;
+        EXPECT_EQ(events.ended[job].duplicate, job == 2) << job;
     }
     EXPECT_NE(events.Reason(3).find(holiday), std::string::npos);
     EXPECT_EQ(ReadFile(folders.Out("exists.flv")), "keep me");
@@ -249,7 +325,7 @@ TEST_F(BatchTest, StopEndsTheRunningJobRemovesItsPartAndKeepsTheEarlierTarget) {
 
     EXPECT_EQ(events.State(0), JobState::Stop);
     EXPECT_EQ(ReadFile(folders.Out("long.flv")), "earlier result");
-    EXPECT_FALSE(Exists(folders.Out("long.flv.part")));
+    EXPECT_FALSE(Exists(PartPathOf(folders.Out("long.flv"))));
     EXPECT_EQ(events.started, std::vector<int>{0});
     EXPECT_TRUE(events.summary->wasStopped);
     EXPECT_FALSE(stop.load());
@@ -281,7 +357,7 @@ TEST_F(BatchTest, RunsAtMostNAtOnceAndStopEndsThemAll) {
     EXPECT_FALSE(events.overlapped);
     for (int job = 0; job < 3; ++job) {
         EXPECT_EQ(events.State(job), JobState::Stop) << job;
-        EXPECT_FALSE(Exists(folders.Out(std::string(1, 'a' + job) + ".flv.part")));
+        EXPECT_FALSE(Exists(PartPathOf(folders.Out(std::string(1, 'a' + job) + ".flv"))));
     }
     EXPECT_EQ(events.State(3), JobState::Ready);
     std::istringstream lines(ReadFile(pids));
@@ -301,7 +377,8 @@ TEST_F(BatchTest, SeveralAtOnceConvertEveryJobOnce) {
     EXPECT_EQ(events.started.size(), 5u);
 }
 
-TEST_F(BatchTest, TheCustomProfileReadsTheSettingsFileForEveryJob) {
+// A change made while a batch runs is for the next batch: every job of this one converts alike.
+TEST_F(BatchTest, TheCustomProfileReadsTheSettingsFileOncePerBatch) {
     const std::string log = folders.Path("args.log");
     const std::string script = "log-args " + log + "\nwrite-output 10\nexit 0\n";
     options.profile = 0;
@@ -316,10 +393,9 @@ TEST_F(BatchTest, TheCustomProfileReadsTheSettingsFileForEveryJob) {
 
     const std::string args = ReadFile(log);
     const auto first = args.find("640x480");
-    const auto second = args.find("480x272");
     ASSERT_NE(first, std::string::npos);
-    ASSERT_NE(second, std::string::npos);
-    EXPECT_LT(first, second);
+    EXPECT_NE(args.find("640x480", first + 1), std::string::npos) << args;
+    EXPECT_EQ(args.find("480x272"), std::string::npos);
     EXPECT_EQ(args.find("-title"), std::string::npos);
 }
 
@@ -331,7 +407,7 @@ TEST_F(BatchTest, PathsReachTheToolWholeAndTheToolWritesThePartName) {
 
     const std::string args = ReadFile(log);
     EXPECT_NE(args.find("\n" + source + "\n"), std::string::npos) << args;
-    EXPECT_NE(args.find("\n" + folders.Out("my \"best\" $HOME clip.flv.part") + "\n"),
+    EXPECT_NE(args.find("\n" + PartPathOf(folders.Out("my \"best\" $HOME clip.flv")) + "\n"),
               std::string::npos);
     EXPECT_EQ(events.State(0), JobState::Complete);
     EXPECT_TRUE(Exists(folders.Out("my \"best\" $HOME clip.flv")));

@@ -9,6 +9,7 @@
 #include <grp.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +20,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -357,13 +359,14 @@ TEST(ProfileBadInput, KeepsBinaryAndNonUtf8LinesThroughAWrite) {
     EXPECT_EQ(ReadProfileInt(ini, "Settings", "Format", 9), 1);
 }
 
-TEST(ProfileBadInput, HandlesATenMegabyteFileAndAHundredThousandCharacterLine) {
+TEST(ProfileBadInput, HandlesAFileNearTheSizeLimitAndAHundredThousandCharacterLine) {
     TempFolder dir;
     const std::string ini = dir / "v.ini";
     std::string big = "[Settings]\r\n";
     big += "Long=" + std::string(100000, 'L') + "\r\n";
     big += "NoEquals" + std::string(100000, 'N') + "\r\n";
-    while (big.size() < 10 * 1024 * 1024) big += "[Pad]\r\nk=v\r\n;comment line here\r\n";
+    while (big.size() < platform::kMaxProfileFileSize - 1024)
+        big += "[Pad]\r\nk=v\r\n;comment line here\r\n";
     big += "[Tail]\r\nEnd=yes";
     WriteFile(ini, big);
 
@@ -380,7 +383,54 @@ TEST(ProfileBadInput, HandlesATenMegabyteFileAndAHundredThousandCharacterLine) {
     EXPECT_EQ(ReadProfileInt(ini, "Settings", "Format", 0), 4);
 }
 
+// Never opened (a FIFO would block, /dev/zero never ends), nor read past the size limit: each
+// reads as absent, says why, and is not written over.
+TEST(ProfileBadInput, AFileThatIsNoSmallRegularFileIsNeitherReadNorWritten) {
+    TempFolder dir;
+    const std::string fifo = dir / "fifo.ini";
+    const std::string zero = dir / "zero.ini";
+    const std::string big = dir / "big.ini";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", zero);
+    const std::string bigText = "[S]\r\nk=v\r\n" + std::string(platform::kMaxProfileFileSize, ';');
+    WriteFile(big, bigText);
+    for (const std::string& ini : {fifo, zero, big}) {
+        EXPECT_EQ(ReadProfileText(ini, "S", "k", "d", kBuffer), "d") << ini;
+        EXPECT_EQ(platform::ReadProfileValues(ini, "S", {"k"})[0], std::nullopt) << ini;
+        EXPECT_NE(platform::ProfileFileProblem(ini), "") << ini;
+        EXPECT_FALSE(WriteProfileText(ini, "S", "k", "w")) << ini;
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(ReadFile(big) == bigText);
+    EXPECT_EQ(platform::ProfileFileProblem(dir / "missing.ini"), "");
+}
+
 // --- Threads ---
+
+// Writers of one file take turns, so however they overlap no update is lost.
+TEST(ProfileConcurrency, WritersAtTheSameMomentLoseNoUpdate) {
+    TempFolder dir;
+    const std::string ini = dir / "v.ini";
+    constexpr int kWriters = 4;
+    constexpr int kKeys = 20;
+    std::atomic<int> failed{0};
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([&, w] {
+            for (int k = 0; k < kKeys; ++k)
+                if (!WriteProfileText(ini, "Settings", std::to_string(w) + "-" + std::to_string(k),
+                                      "v"))
+                    ++failed;
+        });
+    }
+    for (std::thread& writer : writers) writer.join();
+    EXPECT_EQ(failed, 0);
+    for (int w = 0; w < kWriters; ++w)
+        for (int k = 0; k < kKeys; ++k)
+            EXPECT_EQ(ReadProfileText(ini, "Settings", std::to_string(w) + "-" + std::to_string(k),
+                                      "lost", kBuffer),
+                      "v");
+}
 
 TEST(ProfileConcurrency, ReadersSeeTheOldOrTheNewValueWhileAnotherThreadWrites) {
     TempFolder dir;

@@ -1,5 +1,6 @@
 // The adapter program, bin/DLL/ffmpeg, run as a child process: with a fake FFmpeg for its
 // arguments, output, exit status and signals, and with the real FFmpeg end to end.
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -222,6 +223,36 @@ TEST_F(AdapterWithFake, NothingOutlivesTheAdaptersParentForLong) {
         ASSERT_GT(fake, 0);
         EXPECT_EQ(WaitForExit(adapter, 10000), 128 + SIGTERM);
         EXPECT_TRUE(Gone(fake));
+    }
+}
+
+// A parent killed at any moment, even before the adapter could ask to hear of its death, is
+// seen: the pipe it held as the adapter's standard input ends.
+TEST_F(AdapterWithFake, TheEndOfThePipeItsParentHoldsEndsFfmpegAndTheAdapter) {
+    ScopedEnv sleep("FAKE_FFMPEG_SLEEP", "30");
+    ScopedEnv parentPipe("VANTREL_PARENT_PIPE", "stdin");
+    for (const bool beforeStart : {true, false}) {
+        SCOPED_TRACE(beforeStart ? "gone before the adapter started" : "gone while it ran");
+        const std::string pidFile = temp_ / (beforeStart ? "early.pid" : "late.pid");
+        ScopedEnv pid("FAKE_FFMPEG_PIDFILE", pidFile);
+        int lifeline[2];
+        ASSERT_EQ(::pipe2(lifeline, O_CLOEXEC), 0);  // only the adapter gets a copy
+        if (beforeStart)
+            ::close(lifeline[1]);
+        const Started started = StartProgram(Adapter({}), lifeline[0]);
+        ::close(lifeline[0]);
+        ASSERT_GT(started.pid, 0);
+        if (!beforeStart) {
+            const pid_t fake = WaitForPidFile(pidFile);
+            ASSERT_GT(fake, 0);
+            ::close(lifeline[1]);
+            EXPECT_EQ(WaitForExit(started.pid, 10000), 128 + SIGTERM);
+            EXPECT_TRUE(Gone(fake));
+        } else {
+            EXPECT_EQ(WaitForExit(started.pid, 10000), 128 + SIGTERM);
+            EXPECT_FALSE(std::filesystem::exists(pidFile));
+        }
+        ::close(started.output);
     }
 }
 

@@ -21,8 +21,9 @@ struct Started {
     int output = -1;  // read end of the program's stdout+stderr
 };
 
-// Starts `args` (args[0] a path) with our environment; pid -1 when that failed.
-inline Started StartProgram(const std::vector<std::string>& args) {
+// Starts `args` (args[0] a path) with our environment, and `stdinFd` as its standard input
+// when one is given; pid -1 when that failed.
+inline Started StartProgram(const std::vector<std::string>& args, int stdinFd = -1) {
     Started started;
     int fds[2];
     if (::pipe(fds) != 0)
@@ -31,6 +32,8 @@ inline Started StartProgram(const std::vector<std::string>& args) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+    if (stdinFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, stdinFd, STDIN_FILENO);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addclose(&actions, fds[1]);
     std::vector<char*> argv;

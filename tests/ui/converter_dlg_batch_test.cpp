@@ -16,6 +16,7 @@
 #include "batch_folders.h"
 #include "controls/icon_button.h"
 #include "descriptors.h"
+#include "engine/job.h"
 #include "fake_ui_services.h"
 #include "process_checks.h"
 #include "qt_printers.h"
@@ -74,7 +75,7 @@ protected:
         dlg_->OnConvert();
         EXPECT_TRUE(WaitUntil([&] {
             return testing_support::PidFromFile(pidFile) > 0 &&
-                   std::filesystem::exists(folders_.Out("hang.flv.part")) &&
+                   std::filesystem::exists(engine::PartPathOf(folders_.Out("hang.flv"))) &&
                    dlg_->m_progress->value() > 1;
         }));
         return testing_support::PidFromFile(pidFile);
@@ -161,7 +162,7 @@ TEST_F(ConverterDlgBatchTest, TheProfileAndFolderAreThoseShownWhenConvertIsPress
     ASSERT_TRUE(WaitForBatchEnd());
     const std::string logged = testing_support::ReadFile(args);
     EXPECT_NE(logged.find("480x320"), std::string::npos) << logged;
-    EXPECT_NE(logged.find(folders_.Out("a.flv")), std::string::npos) << logged;
+    EXPECT_NE(logged.find(engine::PartPathOf(folders_.Out("a.flv"))), std::string::npos) << logged;
 }
 
 TEST_F(ConverterDlgBatchTest, StopAnsweredNoKeepsConverting) {
@@ -304,7 +305,7 @@ TEST_F(ConverterDlgBatchTest, CloseBoxDuringABatchStopsItBeforeTheWindowCloses) 
     EXPECT_FALSE(dlg_->IsConverting()) << "the window closed before its worker ended";
     EXPECT_FALSE(testing_support::IsAlive(pid));
     EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv")));
-    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv.part")));
+    EXPECT_FALSE(std::filesystem::exists(engine::PartPathOf(folders_.Out("hang.flv"))));
     EXPECT_EQ(dlg_->result(), QDialog::Rejected);
     ASSERT_EQ(services_.asked.size(), 1u);
     EXPECT_EQ(services_.asked[0].text, QStringLiteral("Do you want to quit?"));
@@ -335,7 +336,7 @@ TEST_F(ConverterDlgBatchTest, EscDuringABatchAsksTheCloseBoxsQuestionFirst) {
     EXPECT_FALSE(dlg_->isVisible());
     EXPECT_FALSE(dlg_->IsConverting());
     EXPECT_FALSE(testing_support::IsAlive(pid));
-    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv.part")));
+    EXPECT_FALSE(std::filesystem::exists(engine::PartPathOf(folders_.Out("hang.flv"))));
     EXPECT_EQ(Status(0), QStringLiteral("Stop"));
     EXPECT_EQ(Status(1), QStringLiteral("Ready"));
 }
@@ -347,7 +348,7 @@ TEST_F(ConverterDlgBatchTest, ATerminationSignalStopsTheBatchAndQuitsWithoutAQue
     EXPECT_TRUE(services_.asked.empty());
     EXPECT_FALSE(dlg_->IsConverting());
     EXPECT_FALSE(testing_support::IsAlive(pid));
-    EXPECT_FALSE(std::filesystem::exists(folders_.Out("hang.flv.part")));
+    EXPECT_FALSE(std::filesystem::exists(engine::PartPathOf(folders_.Out("hang.flv"))));
     EXPECT_EQ(Status(0), QStringLiteral("Stop"));
 }
 
@@ -387,8 +388,8 @@ TEST_F(ConverterDlgBatchTest, SeveralAtOnceShowTheirOwnProgressAndTheBarShowsThe
     ASSERT_TRUE(WaitForBatchEnd());
     EXPECT_EQ(Statuses(), (QStringList{"Stop", "Stop", "Ready"}));
     EXPECT_FALSE(rowProgress(0).isValid());
-    EXPECT_FALSE(std::filesystem::exists(folders_.Out("a.flv.part")));
-    EXPECT_FALSE(std::filesystem::exists(folders_.Out("b.flv.part")));
+    EXPECT_FALSE(std::filesystem::exists(engine::PartPathOf(folders_.Out("a.flv"))));
+    EXPECT_FALSE(std::filesystem::exists(engine::PartPathOf(folders_.Out("b.flv"))));
 }
 
 TEST_F(ConverterDlgBatchTest, QuitDuringABatchStopsItBeforeTheWindowCloses) {

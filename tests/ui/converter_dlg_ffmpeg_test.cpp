@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "engine/job.h"
 #include "fake_ui_services.h"
 #include "media_tools.h"
 #include "qt_printers.h"
@@ -83,7 +84,7 @@ TEST_F(ConverterDlgFfmpegTest, QuittingDuringAConversionLeavesNoProcessAndNoPart
     EXPECT_TRUE(ColumnTexts(*dlg_, ui::kColumnLength).value(0).startsWith("00:03:2"));
 
     const std::string output = env_.Path("out/long.flv");
-    const std::string part = output + ".part";
+    const std::string part = engine::PartPathOf(output);
     dlg_->OnConvert();
     ASSERT_TRUE(testing_support::WaitUntil(
         [&] { return std::filesystem::exists(part) && std::filesystem::file_size(part) > 0; },

@@ -1,5 +1,9 @@
 // The job-list commands of the main window: Add with its file types, overwrite question,
 // order of new rows and duration probe (the fake encoder as DLL/ffmpeg), Remove and Clear.
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,11 +11,13 @@
 #include <QDropEvent>
 #include <QEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
+#include <filesystem>
 #include <memory>
 
 #include "batch_folders.h"
@@ -19,7 +25,9 @@
 #include "fake_ui_services.h"
 #include "process_checks.h"
 #include "qt_printers.h"
+#include "support/temp_folder.h"
 #include "ui/converter_dlg.h"
+#include "ui/incoming_files.h"
 #include "ui/job_columns.h"
 #include "ui/video_file_types.h"
 #include "wait_until.h"
@@ -435,6 +443,69 @@ TEST_F(ConverterDlgJobsTest, DroppedFilesAndFoldersAreAddedAsAddDoes) {
     EXPECT_EQ(Column(ui::kColumnStatus),
               (QStringList{"Ready", "Ready", "Ready", "Ready", "Ready"}));
     ASSERT_EQ(services_.told.size(), 1u);
-    EXPECT_TRUE(services_.told[0].text.contains(missing));
+    EXPECT_EQ(services_.told[0].items, QStringList{missing});
     EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+}
+
+// 2,000 missing names: the message gives their count and lists them in a list that scrolls,
+// in a box that fits the screen.
+TEST_F(ConverterDlgJobsTest, AMessageAboutManyNamesCountsThemAndListsThemInAScrollingList) {
+    QStringList missing;
+    for (int i = 0; i < 2000; ++i)
+        missing << QString::fromStdString(folders_.Path("gone" + std::to_string(i) + ".avi"));
+    dlg_->OpenFiles(missing);
+    ASSERT_EQ(services_.told.size(), 1u);
+    EXPECT_TRUE(services_.told[0].text.contains(QStringLiteral("2000")))
+        << services_.told[0].text.toStdString();
+    EXPECT_EQ(services_.told[0].items, missing);
+
+    int rows = 0;
+    int height = 0;
+    services_.onModal = [&](QDialog& box) {
+        box.adjustSize();
+        height = box.height();
+        if (const auto* list = box.findChild<QListWidget*>())
+            rows = list->count();
+        return int{QDialog::Accepted};
+    };
+    services_.ui::UiServices::TellList(dlg_.get(), services_.told[0].caption,
+                                       services_.told[0].text, missing,
+                                       ui::MessageIcon::Exclamation);
+    EXPECT_EQ(rows, 2000);
+    EXPECT_LT(height, 700);
+}
+
+// Folders that cannot be listed are counted, not silently left out. Permissions do not stop
+// root, so then the search runs as "nobody" in a child process.
+TEST(IncomingFilesTest, SubfoldersThatCannotBeReadAreCounted) {
+    testing_support::TempFolder temp;
+    for (const char* name : {"top/a.avi", "top/open/b.avi", "top/shut/c.avi", "top/shut2/d.avi"})
+        testing_support::WriteFile(temp / name, "v");
+    for (const char* name : {"", "/top", "/top/open"})
+        std::filesystem::permissions(temp.Path() + name, std::filesystem::perms(0755));
+    for (const char* name : {"/top/shut", "/top/shut2"})
+        std::filesystem::permissions(temp.Path() + name, std::filesystem::perms::none);
+    const auto search = [&] {
+        const ui::IncomingFiles found =
+            ui::CollectIncomingFiles({QString::fromStdString(temp / "top")});
+        return found.unreadableFolders * 100 + static_cast<int>(found.files.size());
+    };
+    int result = -1;
+    if (::geteuid() != 0) {
+        result = search();
+    } else {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const passwd* nobody = ::getpwnam("nobody");
+            if (nobody == nullptr || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
+                ::_exit(255);
+            ::_exit(search());
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        result = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    EXPECT_EQ(result, 2 * 100 + 2);
+    for (const char* name : {"/top/shut", "/top/shut2"})
+        std::filesystem::permissions(temp.Path() + name, std::filesystem::perms(0755));
 }

@@ -27,6 +27,7 @@ struct ToldMessage {
     QString caption;
     QString text;
     ui::MessageIcon icon;
+    QStringList items;  // the files of a TellList
 };
 
 class FakeUiServices final : public ui::UiServices {
@@ -64,12 +65,16 @@ public:
     }
     bool AskYesNo(QWidget*, const QString& caption, const QString& text,
                   ui::MessageIcon icon) override {
-        asked.push_back({caption, text, icon});
+        asked.push_back({caption, text, icon, {}});
         return onAsk ? onAsk(asked.back()) : answer;
     }
     void Tell(QWidget*, const QString& caption, const QString& text,
               ui::MessageIcon icon) override {
-        told.push_back({caption, text, icon});
+        told.push_back({caption, text, icon, {}});
+    }
+    void TellList(QWidget*, const QString& caption, const QString& text, const QStringList& items,
+                  ui::MessageIcon icon) override {
+        told.push_back({caption, text, icon, items});
     }
     platform::Shell& Shell() override { return shell; }
     std::vector<std::pair<QString, QString>> notified;  // (summary, body) of every notification

@@ -2,6 +2,7 @@
 // With starts it) hands its files to the running window and exits, also when a crashed window
 // left its socket behind; the notification when a batch ends behind the user's back.
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -19,6 +21,7 @@
 #include "child_run.h"
 #include "fake_ui_services.h"
 #include "qt_printers.h"
+#include "support/temp_folder.h"
 #include "ui/converter_dlg.h"
 #include "ui/job_columns.h"
 #include "ui/single_instance.h"
@@ -92,6 +95,48 @@ TEST(SingleInstanceTest, ALaterVantrelHandsItsFilesToTheRunningWindowEvenAfterAC
     EXPECT_EQ(run({}), 0);
     ASSERT_EQ(received.size(), 2u);
     EXPECT_TRUE(received[1].isEmpty());
+}
+
+// Without a session runtime folder, the folder in the temporary folder is used only when it is
+// this user's own, not a link, and closed to others (else another user could listen there);
+// otherwise there is no one-window service, and the reason is given.
+TEST(SingleInstanceTest, AFallBackFolderThatIsNotPrivatelyOursIsNeverUsed) {
+    testing_support::TempFolder temp;
+    testing_support::ScopedEnv tmp("TMPDIR", temp.Path());
+    testing_support::ScopedEnv runtime("XDG_RUNTIME_DIR", "");
+    const std::string folder = temp / ("vantrel-" + std::to_string(::getuid()));
+    namespace fs = std::filesystem;
+    const std::function<bool()> strangers[] = {
+        [&] { return ::mkdir(folder.c_str(), 0700) == 0 && ::chmod(folder.c_str(), 0755) == 0; },
+        [&] {
+            fs::create_directory(temp / "elsewhere");
+            fs::create_directory_symlink(temp / "elsewhere", folder);
+            return true;
+        },
+        // Only root can give a folder to another user.
+        [&] {
+            return ::mkdir(folder.c_str(), 0700) == 0 && ::chown(folder.c_str(), 65534, 65534) == 0;
+        },
+    };
+    for (const auto& make : strangers) {
+        if (!make()) {
+            fs::remove_all(folder);
+            continue;
+        }
+        ui::SingleInstance instance;
+        EXPECT_FALSE(instance.Problem().isEmpty());
+        EXPECT_EQ(instance.Claim({}), ui::SingleInstance::Role::Primary);
+        EXPECT_FALSE(fs::exists(folder + "/vantrel")) << instance.Problem().toStdString();
+        EXPECT_FALSE(fs::exists(temp / "elsewhere/vantrel"));
+        fs::remove(folder);
+        fs::remove_all(folder);
+    }
+    // Nothing there: it is made this user's own, and used.
+    ui::SingleInstance instance;
+    EXPECT_TRUE(instance.Problem().isEmpty()) << instance.Problem().toStdString();
+    EXPECT_EQ(instance.Claim({}), ui::SingleInstance::Role::Primary);
+    EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
+    EXPECT_TRUE(fs::exists(folder + "/vantrel/instance"));
 }
 
 TEST(SingleInstanceTest, ABatchThatEndsBehindTheUsersBackSaysSoInANotification) {

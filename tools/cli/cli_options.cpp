@@ -50,14 +50,16 @@ std::string UsageText() {
            "  --version     show the version\n"
            "\n"
            "Relative paths are taken from the current folder; put -- before names that begin\n"
-           "with '-'. A conversion writes TARGET.part and renames it to TARGET when complete.\n"
+           "with '-'. A conversion writes a hidden .vantrel-*.part file beside TARGET and\n"
+           "renames it to TARGET when complete.\n"
            "Each job ends with a line on standard output: its status word, a tab, the FILE;\n"
            "--probe prints the FILE, a tab and its length. In every name printed, a backslash\n"
            "is written \\\\, a line break \\n, a tab \\t, a carriage return \\r, and any other\n"
            "control character (bytes 01 to 1f, 7f) as \\xHH, two hex digits: one job, one line.\n"
            "\n"
-           "Exit status: 0 all jobs complete (skipped ones are warned about), 1 a job failed\n"
-           "or a length was not found, 2 bad usage, 130 stopped.\n";
+           "Exit status: 0 all jobs complete (those whose target exists are skipped with a\n"
+           "warning), 1 a file was not converted or a length was not found, 2 bad usage,\n"
+           "130 stopped.\n";
 }
 
 ParseResult ParseOptions(const std::vector<std::string>& args) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,13 +90,18 @@ int DryRun(const engine::Batch& batch, const std::vector<std::string>& names) {
         return kExitJobFailed;
     }
     const std::vector<engine::Job> jobs = batch.Jobs();
+    std::optional<engine::CustomSelection> custom;
+    if (options.profile == engine::kCustomProfile)
+        custom = engine::ReadCustomSelection();
     for (std::size_t i = 0; i < jobs.size() && !g_interrupted.load(); ++i) {
         const engine::Job& job = jobs[i];
         if (job.state == engine::JobState::Skipped) {
             cli::WarnSkipped(names[i], job);
             continue;
         }
-        const std::string command = engine::JobCommand(job, options.folder, options.profile).Text();
+        const std::string command =
+            engine::JobCommand(job, options.folder, options.profile, custom ? &*custom : nullptr)
+                .Text();
         std::fputs((cli::Printable(command) + "\n").c_str(), stdout);
     }
     return kExitOk;
@@ -119,7 +125,13 @@ int Convert(engine::Batch& batch, const std::vector<std::string>& names) {
 
     if (g_interrupted.load())
         return kExitStopped;
-    return host.Summary().failed > 0 ? kExitJobFailed : kExitOk;
+    // A job skipped because its target exists only warns, and a file named twice is converted
+    // once; any other file not converted fails.
+    const std::vector<engine::Job> jobs = batch.Jobs();
+    const bool notConverted = std::any_of(jobs.begin(), jobs.end(), [](const engine::Job& job) {
+        return job.state == engine::JobState::Skipped && !job.targetExists && !job.duplicate;
+    });
+    return host.Summary().failed > 0 || notConverted ? kExitJobFailed : kExitOk;
 }
 
 int Probe(const cli::Options& options) {
@@ -159,6 +171,9 @@ int main(int argc, char** argv) {
     if (options.mode == cli::Mode::Probe)
         return Probe(options);
 
+    // Said once; every value read below then takes its default.
+    if (const std::string problem = settings::FileProblem(); !problem.empty())
+        cli::Warn(problem);
     engine::BatchOptions batchOptions;
     batchOptions.folder = OutputFolder(options);
     batchOptions.profile =

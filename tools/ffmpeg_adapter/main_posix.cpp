@@ -1,11 +1,5 @@
 // DLL/ffmpeg: accepts Vantrel's legacy encoder command lines (conversion and probe) and runs
 // the installed FFmpeg with today's syntax, passing its output and exit status back.
-#include <signal.h>
-#include <unistd.h>
-#ifdef __linux__
-#include <sys/prctl.h>
-#endif
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,20 +9,6 @@
 #include "tools/ffmpeg_adapter/relay_posix.h"
 #include "tools/ffmpeg_adapter/translate.h"
 
-namespace {
-
-// When the program that started us dies, we get SIGTERM and stop FFmpeg as for any stop signal.
-void EndWithParent() {
-#ifdef __linux__
-    const pid_t parent = ::getppid();
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent)
-        std::exit(128 + SIGTERM);
-#endif
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     using namespace ffmpeg_adapter;
     if (std::getenv(kNestedMarker) != nullptr) {
@@ -37,7 +17,8 @@ int main(int argc, char** argv) {
                      "VANTREL_FFMPEG\n");
         return 127;
     }
-    EndWithParent();
+    const bool parentPipe = TakeParentPipe();
+    EndWithParent(parentPipe);
 
     std::string problem;
     const auto ffmpeg = LocateFfmpeg(&problem);
@@ -46,6 +27,6 @@ int main(int argc, char** argv) {
         return 127;
     }
     ::setenv(kNestedMarker, "1", 1);
-    return RunAndRelay(*ffmpeg,
-                       TranslateArguments(std::vector<std::string>(argv + 1, argv + argc)));
+    return RunAndRelay(*ffmpeg, TranslateArguments(std::vector<std::string>(argv + 1, argv + argc)),
+                       parentPipe);
 }

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -15,9 +16,11 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
+#include "platform/process.h"
 #include "tools/ffmpeg_adapter/kib_rewriter.h"
 #include "tools/ffmpeg_adapter/missing_encoder.h"
 
@@ -120,7 +123,9 @@ struct Ending {
 // Passes FFmpeg's output on until FFmpeg has closed it and exited. When our reader has gone,
 // the output is still drained so that FFmpeg is never blocked on a full pipe. Once a stop
 // signal has come, FFmpeg has kGrace to end before it is killed.
-Ending Relay(pid_t child, int from, int wake, MissingEncoderWatch& watch) {
+// `lifeline` (or -1) is a pipe our parent holds: its end means the parent is gone, which
+// counts as SIGTERM.
+Ending Relay(pid_t child, int from, int wake, int lifeline, MissingEncoderWatch& watch) {
     KibRewriter rewriter;
     bool readerThere = true;
     auto forward = [&](const std::string& bytes) {
@@ -156,11 +161,19 @@ Ending Relay(pid_t child, int from, int wake, MissingEncoderWatch& watch) {
             if (when)
                 timeout = timeout < 0 ? MillisecondsUntil(*when)
                                       : std::min(timeout, MillisecondsUntil(*when));
-        pollfd ready[2] = {{wake, POLLIN, 0}, {outputOpen ? from : -1, POLLIN, 0}};
-        if (::poll(ready, 2, timeout) <= 0)
+        pollfd ready[3] = {
+            {wake, POLLIN, 0}, {outputOpen ? from : -1, POLLIN, 0}, {lifeline, POLLIN, 0}};
+        if (::poll(ready, 3, timeout) <= 0)
             continue;  // a timeout or a signal: looked at above
         if (ready[0].revents != 0) {
             while (::read(wake, buffer, sizeof buffer) > 0) {
+            }
+        }
+        if (ready[2].revents != 0) {
+            const ssize_t got = ::read(lifeline, buffer, sizeof buffer);
+            if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) {
+                lifeline = -1;
+                OnStopSignal(SIGTERM);
             }
         }
         if (ready[1].revents == 0)
@@ -186,7 +199,42 @@ Ending Relay(pid_t child, int from, int wake, MissingEncoderWatch& watch) {
 
 }  // namespace
 
-int RunAndRelay(const std::string& program, const std::vector<std::string>& args) {
+// True when Vantrel started us with a pipe as standard input that it holds and never writes:
+// its end is our parent's death. The variable goes no further than us.
+bool TakeParentPipe() {
+    const char* value = std::getenv(platform::kParentPipeVariable);
+    const bool told = value != nullptr && std::strcmp(value, platform::kParentPipeStdin) == 0;
+    ::unsetenv(platform::kParentPipeVariable);
+    struct stat st {};
+    return told && ::fstat(STDIN_FILENO, &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+namespace {
+
+// True when the pipe our parent holds has already ended.
+bool ParentPipeEnded() {
+    pollfd entry{STDIN_FILENO, POLLIN, 0};
+    char byte;
+    return ::poll(&entry, 1, 0) == 1 && ::read(STDIN_FILENO, &byte, 1) == 0;
+}
+
+}  // namespace
+
+// When the program that started us dies, we get SIGTERM and stop FFmpeg as for any stop signal.
+// The parent may have died before we could ask for that, even before we could read its id, so
+// a parent already gone is seen through its pipe (or, without one, by a new parent id).
+void EndWithParent(bool parentPipe) {
+#ifdef __linux__
+    const pid_t parent = ::getppid();
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        std::exit(128 + SIGTERM);
+#endif
+    if (parentPipe && ParentPipeEnded())
+        std::exit(128 + SIGTERM);
+}
+
+int RunAndRelay(const std::string& program, const std::vector<std::string>& args, bool parentPipe) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -249,7 +297,8 @@ int RunAndRelay(const std::string& program, const std::vector<std::string>& args
     ::sigprocmask(SIG_SETMASK, &previous, nullptr);
 
     MissingEncoderWatch watch;
-    const Ending ending = Relay(child, pipeFds[0], wakeFds[0], watch);
+    const Ending ending =
+        Relay(child, pipeFds[0], wakeFds[0], parentPipe ? STDIN_FILENO : -1, watch);
     ::close(pipeFds[0]);
     g_child.store(0);  // from here on the handlers leave FFmpeg alone
     int code = 128 + g_stopSignal.load();
