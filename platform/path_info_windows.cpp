@@ -66,6 +66,11 @@ PathInfo Inspect(const std::string& path) {
     info.size = (static_cast<std::uint64_t>(about.nFileSizeHigh) << 32) | about.nFileSizeLow;
     info.device = about.dwVolumeSerialNumber;
     info.inode = (static_cast<std::uint64_t>(about.nFileIndexHigh) << 32) | about.nFileIndexLow;
+    // FILETIME counts 100 ns from 1601.
+    const std::int64_t ticks = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(about.ftLastWriteTime.dwHighDateTime) << 32) |
+        about.ftLastWriteTime.dwLowDateTime);
+    info.modified = (ticks - 116444736000000000LL) * 100;
     return info;
 }
 
