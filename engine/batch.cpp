@@ -9,6 +9,7 @@
 
 #include "engine/command_line.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 #include "platform/path_info.h"
 
 namespace engine {
@@ -44,7 +45,7 @@ void Batch::Plan(const std::vector<std::string>& sources) {
             job.state = JobState::Skipped;
             job.reason = std::move(reason);
         };
-        if (!platform::IsAbsolutePath(source) || !platform::IsAbsolutePath(options_.folder)) {
+        if (!platform::path::IsAbsolute(source) || !platform::path::IsAbsolute(options_.folder)) {
             skip("the path is not absolute");
         } else if (const auto [first, added] =
                        sourceOwner.emplace(IdentityOf(source), jobs_.size());
@@ -81,10 +82,10 @@ void Batch::Plan(const std::vector<std::string>& sources) {
 // The partial files that runs killed before they ended left in the output folder: only files
 // with Vantrel's partial names that no live run holds, and never one of this batch's sources.
 void Batch::RemoveAbandonedPartFiles() const {
-    if (!platform::IsAbsolutePath(options_.folder))
+    if (!platform::path::IsAbsolute(options_.folder))
         return;
     for (const std::string& name : platform::FolderNames(options_.folder)) {
-        const std::string path = options_.folder + platform::kPathSeparator + name;
+        const std::string path = platform::path::Join(options_.folder, name);
         if (IsPartFileName(name) && sourceIds_.count(IdentityOf(path)) == 0)
             platform::RemoveIfUnlocked(path);
     }
@@ -219,7 +220,7 @@ int ConvertWorkerProc(Batch& batch, BatchEvents& events) {
 }
 
 std::string OutputFolderProblem(const std::string& folder) {
-    if (!platform::IsAbsolutePath(folder))
+    if (!platform::path::IsAbsolute(folder))
         return "The output folder \"" + folder + "\" is not an absolute path.";
     const platform::PathInfo status = platform::Inspect(folder);
     if (status.kind == platform::PathInfo::Kind::Missing)

@@ -292,18 +292,6 @@ std::string ConfigDir() {
     return path::IsAbsolute(folder) ? folder : path::Join(HomeDir(), "AppData\\Roaming");
 }
 
-std::string BaseName(const std::string& path) {
-    return path::FileName(path);
-}
-
-bool IsAbsolutePath(const std::string& path) {
-    return path::IsAbsolute(path);
-}
-
-std::string DirName(const std::string& path) {
-    return path::Parent(path);
-}
-
 std::string AbsolutePath(const std::string& path) {
     if (path::IsAbsolute(path))
         return path;

@@ -15,6 +15,7 @@
 #include "engine/tool_location.h"
 #include "platform/console.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 #include "platform/stop_signals.h"
 #include "platform/system_info.h"
 #include "printable.h"
@@ -85,7 +86,7 @@ int CountReady(const engine::Batch& batch) {
 // Prints the command of each job that would run, and why the others would not.
 int DryRun(const engine::Batch& batch, const std::vector<std::string>& names) {
     const engine::BatchOptions& options = batch.Options();
-    if (!platform::IsAbsolutePath(options.folder)) {
+    if (!platform::path::IsAbsolute(options.folder)) {
         cli::Warn(engine::OutputFolderProblem(options.folder));
         return kExitJobFailed;
     }
@@ -113,7 +114,7 @@ int Convert(engine::Batch& batch, const std::vector<std::string>& names) {
         // A missing output folder is made (the stored one may have been deleted since); if it
         // still cannot take results, no job is started for nothing.
         const std::string& folder = batch.Options().folder;
-        if (platform::IsAbsolutePath(folder))
+        if (platform::path::IsAbsolute(folder))
             platform::CreateFolderTree(folder);
         if (const std::string problem = engine::OutputFolderProblem(folder); !problem.empty()) {
             cli::Warn(problem);
