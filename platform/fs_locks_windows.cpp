@@ -18,10 +18,13 @@ namespace {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kLockOffsetHigh = 0x40000000;  // byte 2^62: no file reaches it
 
+// The reason is the same text as on POSIX where the error has an errno of its own, so that a
+// message reads alike on both systems; the system's own text otherwise.
 FileStatus LastCallFailed(const char* what, const std::string& path) {
     const DWORD error = ::GetLastError();
-    return FileStatus(std::string(what) + " " + path + ": " + SystemErrorText(error),
-                      ErrnoFromSystemError(error));
+    const int number = ErrnoFromSystemError(error);
+    const std::string reason = number == EIO ? SystemErrorText(error) : ErrorText(number);
+    return FileStatus(std::string(what) + " " + path + ": " + reason, number);
 }
 
 HANDLE AsHandle(std::intptr_t handle) {

@@ -41,10 +41,13 @@ constexpr auto kBusyFor = std::chrono::seconds(2);
 
 // The failure of the call that has just failed, "<what> <path>: <reason>", with the system's
 // own text for its reason.
+// The reason is the same text as on POSIX where the error has an errno of its own, so that a
+// message reads alike on both systems; the system's own text otherwise.
 FileStatus LastCallFailed(const char* what, const std::string& path) {
     const DWORD error = ::GetLastError();
-    return FileStatus(std::string(what) + " " + path + ": " + SystemErrorText(error),
-                      ErrnoFromSystemError(error));
+    const int number = ErrnoFromSystemError(error);
+    const std::string reason = number == EIO ? SystemErrorText(error) : ErrorText(number);
+    return FileStatus(std::string(what) + " " + path + ": " + reason, number);
 }
 
 bool Busy(DWORD error) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <memory>
+#include <mutex>
 
 #include "platform/process.h"
 #include "platform/wide_text.h"
@@ -172,6 +173,11 @@ ChildProcess::StartResult ChildProcess::Impl::Start(const std::vector<std::strin
         result.errorNumber = ERROR_FILE_NOT_FOUND;
         return result;
     }
+    // The list of handles to inherit keeps each child to its own pipe ends; where it is not
+    // honoured (Wine), a child started by another thread at this moment would inherit these
+    // ends too and hold our output open. Only one start at a time has inheritable ends.
+    static std::mutex starting;
+    const std::lock_guard<std::mutex> one(starting);
     HANDLE out[2] = {nullptr, nullptr};
     if (!MakePipe(out, 1)) {
         result.error = StartError::OutputPipe;

@@ -98,7 +98,11 @@ TEST_F(BatchTest, OnlyAWholeFileFromAToolThatExitedWithZeroCompletes) {
     const Case cases[] = {
         {"fails", "eprint [error] Invalid data found when processing input\\n\nexit 1\n",
          "status 1: Invalid data found"},
+#ifdef _WIN32
+        {"crashes", "write-output 5000\ncrash\n", "status"},  // no signals: an exit code
+#else
         {"crashes", "write-output 5000\ncrash\n", "signal"},
+#endif
         {"full",
          "write-output 5000\neprint [error] Error writing trailer: No space left on "
          "device\\n\neprint [fatal] Conversion failed!\\n\nexit 1\n",
@@ -109,7 +113,9 @@ TEST_F(BatchTest, OnlyAWholeFileFromAToolThatExitedWithZeroCompletes) {
          "could not write the whole output"},
         {"nothing", "exit 0\n", "empty file"},
         {"empty", "write-output 0\nexit 0\n", "empty file"},
+#ifndef _WIN32  // under Wine the fake cannot let go of its output while it runs on
         {"stuck", "write-output 100\nclose-output\nhang\n", "did not exit"},
+#endif
         {"silent", "write-output 100\nhang\n", "printed nothing"},
         {"undecodable", "write-output 100\nprint frame decoding failed: x\\n\nhang\n",
          "did not exit"},
@@ -187,7 +193,13 @@ TEST_F(BatchTest, OnlyAbandonedPartialFilesOfVantrelAreRemoved) {
     WriteFile(folders.Out("stale.flv") + ".part", "the user's own download");
     WriteFile(folders.Out("skipped.flv"), "an earlier result");
     WriteFile(PartPathOf(folders.Out("skipped.flv")), "S");
+#ifdef _WIN32
+    // Links need rights a test does not have there: a folder is in the way instead.
+    std::filesystem::create_directories(
+        std::filesystem::u8path(PartPathOf(folders.Out("linked.flv"))));
+#else
     std::filesystem::create_symlink(precious, PartPathOf(folders.Out("linked.flv")));
+#endif
     options.overwrite = false;
 
     Run({folders.Source("stale.avi"), folders.Source("skipped.avi"), folders.Source("linked.avi")});
@@ -403,18 +415,25 @@ TEST_F(BatchTest, TheCustomProfileReadsTheSettingsFileOncePerBatch) {
     EXPECT_EQ(args.find("-title"), std::string::npos);
 }
 
+// Names a shell would change, in what each system allows in a file name.
+#ifdef _WIN32
+constexpr char kShellName[] = "my 'best' %HOME% clip";
+#else
+constexpr char kShellName[] = "my \"best\" $HOME clip";
+#endif
+
 TEST_F(BatchTest, PathsReachTheToolWholeAndTheToolWritesThePartName) {
     const std::string log = folders.Path("args.log");
-    const std::string source = folders.Source("my \"best\" $HOME clip.avi",
+    const std::string source = folders.Source(std::string(kShellName) + ".avi",
                                               "log-args " + log + "\nwrite-output 10\nexit 0\n");
     Run({source});
 
     const std::string args = ReadFile(log);
     EXPECT_NE(args.find("\n" + source + "\n"), std::string::npos) << args;
-    EXPECT_NE(args.find("\n" + PartPathOf(folders.Out("my \"best\" $HOME clip.flv")) + "\n"),
+    EXPECT_NE(args.find("\n" + PartPathOf(folders.Out(std::string(kShellName) + ".flv")) + "\n"),
               std::string::npos);
     EXPECT_EQ(events.State(0), JobState::Complete);
-    EXPECT_TRUE(Exists(folders.Out("my \"best\" $HOME clip.flv")));
+    EXPECT_TRUE(Exists(folders.Out(std::string(kShellName) + ".flv")));
     // What a dry run prints is what ran.
     std::string printed;
     const engine::CommandLine command = engine::JobCommand(events.ended[0], options.folder, 3);
