@@ -24,6 +24,16 @@ std::string IdentityOf(const std::string& path) {
     return std::to_string(status.device) + ":" + std::to_string(status.inode);
 }
 
+// On Windows, why the source or the target would name another file than it seems to (a
+// device, a stream, a name Windows cuts), or be too long for FFmpeg; "" elsewhere.
+std::string WindowsNameProblem(const std::string& source, const std::string& target) {
+    if (std::string problem = platform::path::WindowsProblem(source); !problem.empty())
+        return "the source cannot be used: " + problem;
+    if (std::string problem = platform::path::WindowsProblem(target); !problem.empty())
+        return "the target cannot be written: " + problem;
+    return {};
+}
+
 }  // namespace
 
 Batch::Batch(const std::vector<std::string>& sources, BatchOptions options, std::atomic<bool>& stop)
@@ -47,6 +57,9 @@ void Batch::Plan(const std::vector<std::string>& sources) {
         };
         if (!platform::path::IsAbsolute(source) || !platform::path::IsAbsolute(options_.folder)) {
             skip("the path is not absolute");
+        } else if (const std::string problem = WindowsNameProblem(source, job.target);
+                   !problem.empty()) {
+            skip(problem);
         } else if (const auto [first, added] =
                        sourceOwner.emplace(IdentityOf(source), jobs_.size());
                    !added) {
