@@ -5,6 +5,11 @@ option(VANTREL_WERROR "Treat compiler warnings in Vantrel's own code as errors" 
 option(VANTREL_TSAN "Build with ThreadSanitizer" OFF)
 option(VANTREL_FUZZ "Build the libFuzzer programs of tests/fuzz (needs clang)" OFF)
 
+if(WIN32 AND (VANTREL_TSAN OR VANTREL_FUZZ OR VANTREL_SANITIZE))
+    message(FATAL_ERROR "The sanitizer and fuzz builds are Linux builds: MinGW-w64 has none of "
+                        "their runtimes")
+endif()
+
 if(VANTREL_WERROR)
     # Qt's and GoogleTest's headers come in as system headers: only our own code counts.
     add_compile_options(-Werror)

@@ -11,6 +11,7 @@
 #include "engine/job_list.h"
 #include "engine/job_log.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 #include "platform/path_info.h"
 
 namespace engine {
@@ -61,10 +62,10 @@ void Batch::CountRunnable() {
 // The partial files that runs killed before they ended left in the output folder: only files
 // with Vantrel's partial names that no live run holds, and never one of this batch's sources.
 void Batch::RemoveAbandonedPartFiles() const {
-    if (!platform::IsAbsolutePath(options_.folder))
+    if (!platform::path::IsAbsolute(options_.folder))
         return;
     for (const std::string& name : platform::FolderNames(options_.folder)) {
-        const std::string path = options_.folder + platform::kPathSeparator + name;
+        const std::string path = platform::path::Join(options_.folder, name);
         if (IsPartFileName(name) && sourceIds_.count(FileIdentity(path)) == 0)
             platform::RemoveIfUnlocked(path);
     }
@@ -204,7 +205,7 @@ int ConvertWorkerProc(Batch& batch, BatchEvents& events) {
 }
 
 std::string OutputFolderProblem(const std::string& folder) {
-    if (!platform::IsAbsolutePath(folder))
+    if (!platform::path::IsAbsolute(folder))
         return "The output folder \"" + folder + "\" is not an absolute path.";
     const platform::PathInfo status = platform::Inspect(folder);
     if (status.kind == platform::PathInfo::Kind::Missing)

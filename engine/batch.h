@@ -91,7 +91,7 @@ private:
     std::vector<Job> jobs_;
     std::size_t next_ = 0;
     bool ran_ = false;
-    std::unordered_set<std::string> sourceIds_;  // IdentityOf every source
+    std::unordered_set<std::string> sourceIds_;  // FileIdentity of every source
     std::optional<CustomSelection> custom_;      // set before the jobs run, read-only after
     std::set<std::string> alerted_;
     int runnable_ = 0;     // jobs that were not skipped

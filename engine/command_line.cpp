@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "engine/encoder_tool.h"
-#include "platform/fs.h"
+#include "platform/path.h"
 #include "settings/settings_file.h"
 
 namespace engine {
@@ -30,13 +30,9 @@ std::string CommandLine::Text() const {
 }
 
 std::string TitleOf(const std::string& source) {
-    const std::string name = platform::BaseName(source);
-    const auto dot = name.rfind('.');
     // No extension, or a name that is all extension (".avi"): the whole name is the title,
     // so the title is never empty for a non-empty name.
-    if (dot == std::string::npos || dot == 0)
-        return name;
-    return name.substr(0, dot);
+    return platform::path::Stem(source);
 }
 
 std::string OutputFileNameOf(const std::string& source) {
@@ -44,7 +40,8 @@ std::string OutputFileNameOf(const std::string& source) {
 }
 
 std::string OutputPathOf(const std::string& source, const std::string& folder) {
-    return folder + platform::kPathSeparator + OutputFileNameOf(source);
+    // The separator is added even after one that ends the folder, as the window always did.
+    return folder + platform::path::Separator() + OutputFileNameOf(source);
 }
 
 CommandLine BuildFixedCommand(const std::string& source, const std::string& folder,

@@ -1,5 +1,6 @@
 #include "engine/encoder_process.h"
 
+#include "platform/path.h"
 #include "platform/process.h"
 
 namespace engine {
@@ -16,8 +17,9 @@ constexpr int kKillWaitMs = 1000;
 
 std::vector<std::string> ResolvedArgs(const CommandLine& command, const std::string& toolFolder) {
     std::vector<std::string> args = command.args;
-    if (!args.empty() && !args[0].empty() && args[0][0] != '/' && !toolFolder.empty()) {
-        args[0] = toolFolder + "/" + args[0];
+    if (!args.empty() && !args[0].empty() && !platform::path::IsAbsolute(args[0]) &&
+        !toolFolder.empty()) {
+        args[0] = platform::path::Join(toolFolder, args[0]);
     }
     return args;
 }

@@ -3,8 +3,12 @@
 
 namespace engine {
 
-// The tool, relative to the folder of the running program.
+// The tool, relative to the folder of the running program, as the system spells it.
+#ifdef _WIN32
+inline constexpr char kEncoderPath[] = "DLL\\ffmpeg.exe";
+#else
 inline constexpr char kEncoderPath[] = "DLL/ffmpeg";
+#endif
 
 // Output texts, searched as case-sensitive substrings.
 inline constexpr char kDurationMarker[] = "Duration: ";

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/fs.h"
+#include "platform/path.h"
 #include "platform/path_info.h"
 
 namespace engine {
@@ -57,13 +58,10 @@ std::uint64_t NameHash(const std::string& name) {
 
 std::string PartPathOf(const std::string& target) {
     static constexpr char kDigits[] = "0123456789abcdef";
-    std::uint64_t hash = NameHash(platform::BaseName(target));
+    std::uint64_t hash = NameHash(platform::path::FileName(target));
     std::string digits(kPartDigits, '0');
     for (std::size_t i = kPartDigits; i-- > 0; hash >>= 4) digits[i] = kDigits[hash & 0xf];
-    std::string folder = platform::DirName(target);
-    if (!folder.empty() && folder.back() != platform::kPathSeparator)
-        folder += platform::kPathSeparator;
-    return folder + kPartPrefix + digits + kPartSuffix;
+    return platform::path::Join(platform::path::Parent(target), kPartPrefix + digits + kPartSuffix);
 }
 
 bool IsPartFileName(const std::string& name) {

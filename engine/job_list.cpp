@@ -7,6 +7,7 @@
 #include "engine/batch.h"
 #include "engine/command_line.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 #include "platform/path_info.h"
 
 namespace engine {
@@ -40,6 +41,16 @@ void ApplyExistingTarget(const Job& row, const PlanOptions& options, PlanEntry& 
     }
 }
 
+// On Windows, why the source or the target would name another file than it seems to (a
+// device, a stream, a name Windows cuts), or be too long for FFmpeg; "" elsewhere.
+std::string WindowsNameProblem(const std::string& source, const std::string& target) {
+    if (std::string problem = platform::path::WindowsProblem(source); !problem.empty())
+        return "the source cannot be used: " + problem;
+    if (std::string problem = platform::path::WindowsProblem(target); !problem.empty())
+        return "the target cannot be written: " + problem;
+    return {};
+}
+
 std::int64_t Now() {
     return static_cast<std::int64_t>(std::time(nullptr));
 }
@@ -64,9 +75,14 @@ Plan PlanJobs(const std::vector<Job>& rows, const PlanOptions& options) {
         PlanEntry& entry = plan.rows[i];
         entry.target = OutputPathOf(row.source, options.folder);
         const int index = static_cast<int>(i);
-        if (!platform::IsAbsolutePath(row.source) || !platform::IsAbsolutePath(options.folder)) {
+        if (!platform::path::IsAbsolute(row.source) ||
+            !platform::path::IsAbsolute(options.folder)) {
             entry.verdict = Verdict::Skip;
             entry.reason = "the path is not absolute";
+        } else if (std::string problem = WindowsNameProblem(row.source, entry.target);
+                   !problem.empty()) {
+            entry.verdict = Verdict::Skip;
+            entry.reason = std::move(problem);
         } else if (const auto [first, added] = sourceOwner.emplace(FileIdentity(row.source), i);
                    !added) {
             entry.verdict = Verdict::Listed;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/fs.h"
+#include "platform/path.h"
 
 namespace engine {
 
@@ -18,7 +19,7 @@ std::string JobLogPath(const std::string& folder, const std::string& source) {
     }
     char name[32];
     std::snprintf(name, sizeof name, "%016llx.log", static_cast<unsigned long long>(hash));
-    return folder + platform::kPathSeparator + name;
+    return platform::path::Join(folder, name);
 }
 
 JobLog::JobLog(const std::string& folder, const std::string& source)

@@ -1,7 +1,10 @@
 #include "engine/tool_location.h"
 
+#include <algorithm>
+
 #include "engine/encoder_tool.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 
 // The installed tool folder relative to the installed programs, computed by the build from the
 // install folders (bindir to libexecdir/vantrel).
@@ -12,29 +15,27 @@
 namespace engine {
 namespace {
 
-// The installed tool folder for a program in `folder`. Each leading "../" of the relative
+// The installed tool folder for a program in `folder`. Each leading ".." of the relative
 // path climbs one folder, so that the result reads /usr/libexec/vantrel rather than
 // /usr/bin/../libexec/vantrel; the program's folder is resolved (no symbolic links), so
 // climbing by name is exact.
 std::string InstalledToolFolder(std::string folder) {
     std::string rest = VANTREL_INSTALLED_TOOL_FOLDER;
-    while (rest.rfind("../", 0) == 0) {
-        folder = platform::DirName(folder);
-        rest.erase(0, 3);
+    while (rest.rfind("..", 0) == 0 && (rest.size() == 2 || platform::path::IsSeparator(rest[2]))) {
+        folder = platform::path::Parent(folder);
+        rest.erase(0, std::min<std::size_t>(rest.size(), 3));
     }
-    if (folder.empty() || folder.back() != platform::kPathSeparator)
-        folder += platform::kPathSeparator;
-    return folder + rest;
+    return rest.empty() ? folder : platform::path::Join(folder, rest);
 }
 
 bool HoldsTool(const std::string& folder) {
-    return platform::PathExists(folder + platform::kPathSeparator + kEncoderPath);
+    return platform::PathExists(platform::path::Join(folder, kEncoderPath));
 }
 
 }  // namespace
 
 std::string FindToolFolderFor(const std::string& programDir) {
-    if (HoldsTool(programDir) || !platform::IsAbsolutePath(programDir))
+    if (HoldsTool(programDir) || !platform::path::IsAbsolute(programDir))
         return programDir;
     const std::string installed = InstalledToolFolder(programDir);
     return HoldsTool(installed) ? installed : programDir;

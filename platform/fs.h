@@ -10,9 +10,6 @@
 
 namespace platform {
 
-// The separator that joins a folder and a file name.
-inline constexpr char kPathSeparator = '/';
-
 // The outcome of a file operation: success, or a message naming what failed and the system's
 // reason, taken from the call that failed before any other call could overwrite it. Tests true
 // on success, so `if (!CreateFolderTree(x))` reads as before.
@@ -138,17 +135,7 @@ std::string HomeDir();
 // The user's configuration folder: $XDG_CONFIG_HOME, else ~/.config.
 std::string ConfigDir();
 
-// The user's folder for state kept between runs: $XDG_STATE_HOME, else ~/.local/state.
-std::string StateDir();
-
-// The folder part of a path ("" when it has no separator; "/" for a file in the root).
-std::string DirName(const std::string& path);
-
-// The name part of a path: everything after its last separator.
-std::string BaseName(const std::string& path);
-
-// True when `path` starts at the root of the file system.
-bool IsAbsolutePath(const std::string& path);
+// Splitting and joining paths: platform/path.h.
 
 // `path` made absolute against the current folder; an absolute path is returned as it is.
 // Nothing is resolved or normalised, so the user's spelling survives in messages.

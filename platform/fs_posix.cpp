@@ -1,4 +1,7 @@
 #include "platform/fs.h"
+#include "platform/path.h"
+
+#include "platform/kernel.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -60,7 +63,7 @@ FileStatus CreateFolderTree(const std::string& path) {
         return FileStatus("cannot create a folder without a name", ENOENT);
     if (FolderExists(path))
         return {};
-    const std::string parent = DirName(path);
+    const std::string parent = path::Parent(path);
     if (!parent.empty() && parent != path && !FolderExists(parent)) {
         if (FileStatus made = CreateFolderTree(parent); !made)
             return made;
@@ -91,10 +94,11 @@ FileStatus RenameFile(const std::string& from, const std::string& to, ExistingTa
             return LastCallFailed("cannot rename", from + " to " + to);
         return {};
     }
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    const int renamed = RenameNoReplace(from.c_str(), to.c_str());
+    if (renamed == 0)
         return {};
-    if (errno != EINVAL && errno != ENOSYS)
-        return LastCallFailed("cannot rename", from + " to " + to);
+    if (renamed != EINVAL && renamed != ENOSYS)
+        return FileStatus::FromError("cannot rename " + from + " to " + to, renamed);
     // A file system without that kind of rename: a hard link fails just as surely when the
     // target exists.
     if (::link(from.c_str(), to.c_str()) != 0)
@@ -422,24 +426,16 @@ void SweepOrphans(const std::string& folder, const std::string& name) {
 // (no unnamed files on this file system, no /proc), so that a named file must be written.
 std::optional<FileStatus> WriteUnnamed(const std::string& folder, const std::string& temp,
                                        const std::string& content, std::optional<mode_t> mode) {
-#ifdef O_TMPFILE
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    const int fd = OpenUnnamedFile(folder);
     if (fd < 0)
         return std::nullopt;
     FileStatus written = WriteAndFlush(fd, content, mode, "a new file in " + folder);
-    if (written) {
-        const std::string self = "/proc/self/fd/" + std::to_string(fd);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
+    if (written && !NameUnnamedFile(fd, temp)) {
+        ::close(fd);
+        return std::nullopt;
     }
     ::close(fd);
     return written;
-#else
-    (void)folder, (void)temp, (void)content, (void)mode;
-    return std::nullopt;
-#endif
 }
 
 FileStatus WriteNamed(const std::string& temp, const std::string& content,
@@ -479,7 +475,7 @@ FileStatus ReplaceFileAtomically(const std::string& requested, const std::string
         path = resolved;
         std::free(resolved);
     }
-    std::string folder = DirName(path);
+    std::string folder = path::Parent(path);
     if (folder.empty())
         folder = ".";
     if (FileStatus made = CreateFolderTree(folder); !made)
@@ -522,11 +518,8 @@ FileStatus ReplaceFileAtomically(const std::string& requested, const std::string
 }
 
 std::string ExecutableDir() {
-    std::vector<char> buf(4096);
-    const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-    if (n <= 0)
-        return ".";
-    return DirName(std::string(buf.data(), static_cast<size_t>(n)));
+    const std::string program = ExecutablePath();
+    return program.empty() ? "." : path::Parent(program);
 }
 
 std::string HomeDir() {
@@ -544,23 +537,8 @@ std::string ConfigDir() {
     return HomeDir() + "/.config";
 }
 
-std::string StateDir() {
-    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg == '/')
-        return xdg;
-    return HomeDir() + "/.local/state";
-}
-
-std::string BaseName(const std::string& path) {
-    const auto slash = path.find_last_of(kPathSeparator);
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool IsAbsolutePath(const std::string& path) {
-    return !path.empty() && path.front() == kPathSeparator;
-}
-
 std::string AbsolutePath(const std::string& path) {
-    if (IsAbsolutePath(path))
+    if (path::IsAbsolute(path))
         return path;
     std::vector<char> buffer(4096);
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -568,19 +546,7 @@ std::string AbsolutePath(const std::string& path) {
             return path;  // no current folder to resolve against
         buffer.resize(buffer.size() * 2);
     }
-    std::string folder = buffer.data();
-    if (folder.back() != kPathSeparator)
-        folder += kPathSeparator;
-    return folder + path;
-}
-
-std::string DirName(const std::string& path) {
-    const auto slash = path.find_last_of(kPathSeparator);
-    if (slash == std::string::npos)
-        return "";
-    if (slash == 0)
-        return std::string(1, kPathSeparator);
-    return path.substr(0, slash);
+    return path::Join(buffer.data(), path);
 }
 
 }  // namespace platform

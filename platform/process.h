@@ -1,15 +1,19 @@
 // ChildProcess: one run of another program, started from an argument vector without a shell,
 // with its standard output and standard error on one pipe that we read and its standard input
-// a pipe that we never write. The program runs in a process group of its own, so ending it
-// ends whatever it started too.
+// a pipe that we hold. The program runs apart with whatever it starts (a process group of its
+// own on POSIX, a job object on Windows), so ending it ends all of that too.
+//
+// On Windows a program in a console has no signal a window can send it, so a polite stop is a
+// line on its standard input instead (see StopAction::Terminate), which Vantrel's encoder
+// adapter answers by asking FFmpeg to stop.
 //
 // A ChildProcess belongs to the thread that uses it; it has no locks. Every run is reaped and
-// every descriptor closed by Stop or, at the latest, by the destructor.
+// every handle closed by Stop or, at the latest, by the destructor.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,9 +40,12 @@ struct ExitStatus {
 // One step of the stop sequence.
 enum class StopAction {
     Wait,       // give the program time to exit by itself
-    Terminate,  // send SIGTERM to its group, then wait
-    Kill,       // send SIGKILL to its group, then wait
+    Terminate,  // ask it to end (SIGTERM to its group; on Windows kStopRequest on its stdin)
+    Kill,       // end it and everything it started at once, then wait
 };
+
+// What Terminate writes to the program's standard input on Windows.
+inline constexpr char kStopRequest[] = "stop\n";
 
 struct StopStep {
     StopAction action;
@@ -47,7 +54,7 @@ struct StopStep {
 
 struct StopResult {
     ExitStatus status;
-    bool forced = false;  // the program was still running when a signal was sent to it
+    bool forced = false;  // the program was still running when it was asked or made to end
 };
 
 class ChildProcess {
@@ -61,7 +68,7 @@ public:
 
     struct StartResult {
         StartError error = StartError::None;
-        int errorNumber = 0;  // errno of the failed call
+        int errorNumber = 0;  // errno of the failed call (on Windows, its system error code)
         bool Ok() const { return error == StartError::None; }
     };
 
@@ -82,8 +89,9 @@ public:
     // open is killed first.
     StartResult Start(const std::vector<std::string>& args);
 
-    bool Started() const { return pid_ > 0; }
-    pid_t Pid() const { return pid_; }
+    bool Started() const;
+    // The system's id of the running program; -1 when there is none.
+    std::int64_t Id() const;
 
     // Waits at most `timeoutMs` (0: do not wait) for output and reads at most `maxBytes` of it
     // into `data` (replacing its content). Output that is already waiting is returned at once.
@@ -93,7 +101,8 @@ public:
     // reaped until Stop.
     bool WaitForExit(int timeoutMs);
 
-    // Sends SIGTERM or SIGKILL to the program's whole process group.
+    // Asks the program to end (as StopAction::Terminate does) or ends it and everything it
+    // started at once.
     void Terminate();
     void Kill();
 
@@ -104,16 +113,8 @@ public:
     StopResult Stop(const std::vector<StopStep>& steps);
 
 private:
-    void SignalGroup(int signal);
-    void ReapAndClose();
-
-    pid_t pid_ = -1;
-    int outRead_ = -1;  // our end of the program's stdout and stderr
-    int inWrite_ = -1;  // our end of its stdin, held open and never written
-    int pidFd_ = -1;    // readable once the program has exited (Linux 5.3+), else -1
-    bool exited_ = false;
-    bool reaped_ = false;
-    StopResult result_;
+    struct Impl;  // the system's handles of one run, in process_<system>.cpp
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace platform

@@ -1,11 +1,12 @@
 #include "platform/process.h"
 
+#include "platform/kernel.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -91,16 +92,6 @@ void IgnoreSigpipeOnce() {
     });
 }
 
-int OpenPidFd(pid_t pid) {
-#ifdef SYS_pidfd_open
-    const long fd = ::syscall(SYS_pidfd_open, pid, 0);  // always close-on-exec
-    return fd >= 0 ? static_cast<int>(fd) : -1;
-#else
-    (void)pid;
-    return -1;
-#endif
-}
-
 // The child's stdin from `stdinFd`, stdout and stderr both to `stdoutFd`, nothing else open.
 // Returns 0 or an errno.
 int SetUpStreams(posix_spawn_file_actions_t* actions, int stdinFd, int stdoutFd) {
@@ -175,15 +166,68 @@ int Spawn(const std::vector<std::string>& args, int stdinFd, int stdoutFd, pid_t
 
 }  // namespace
 
-ChildProcess::ChildProcess() = default;
+struct ChildProcess::Impl {
+    ~Impl();
+    StartResult Start(const std::vector<std::string>& args);
+    ReadResult Read(int timeoutMs, std::size_t maxBytes, std::string* data);
+    bool WaitForExit(int timeoutMs);
+    StopResult Stop(const std::vector<StopStep>& steps);
+    void SignalGroup(int signal);
+    void ReapAndClose();
 
-ChildProcess::~ChildProcess() {
+    pid_t pid_ = -1;
+    int outRead_ = -1;  // our end of the program's stdout and stderr
+    int inWrite_ = -1;  // our end of its stdin, held open and never written
+    int pidFd_ = -1;    // readable once the program has exited (Linux 5.3+), else -1
+    bool exited_ = false;
+    bool reaped_ = false;
+    StopResult result_;
+};
+
+ChildProcess::ChildProcess() : impl_(std::make_unique<Impl>()) {}
+
+ChildProcess::~ChildProcess() = default;
+
+ChildProcess::StartResult ChildProcess::Start(const std::vector<std::string>& args) {
+    return impl_->Start(args);
+}
+
+bool ChildProcess::Started() const {
+    return impl_->pid_ > 0;
+}
+
+std::int64_t ChildProcess::Id() const {
+    return impl_->pid_ > 0 ? impl_->pid_ : -1;
+}
+
+ChildProcess::ReadResult ChildProcess::Read(int timeoutMs, std::size_t maxBytes,
+                                            std::string* data) {
+    return impl_->Read(timeoutMs, maxBytes, data);
+}
+
+bool ChildProcess::WaitForExit(int timeoutMs) {
+    return impl_->WaitForExit(timeoutMs);
+}
+
+void ChildProcess::Terminate() {
+    impl_->SignalGroup(SIGTERM);
+}
+
+void ChildProcess::Kill() {
+    impl_->SignalGroup(SIGKILL);
+}
+
+StopResult ChildProcess::Stop(const std::vector<StopStep>& steps) {
+    return impl_->Stop(steps);
+}
+
+ChildProcess::Impl::~Impl() {
     if (pid_ > 0 && !reaped_)
         SignalGroup(SIGKILL);
     ReapAndClose();
 }
 
-ChildProcess::StartResult ChildProcess::Start(const std::vector<std::string>& args) {
+ChildProcess::StartResult ChildProcess::Impl::Start(const std::vector<std::string>& args) {
     if (pid_ > 0 && !reaped_)
         SignalGroup(SIGKILL);
     ReapAndClose();
@@ -232,12 +276,12 @@ ChildProcess::StartResult ChildProcess::Start(const std::vector<std::string>& ar
     pid_ = pid;
     outRead_ = out[0];
     inWrite_ = in[1];
-    pidFd_ = OpenPidFd(pid);
+    pidFd_ = OpenExitDescriptor(pid);
     return result;
 }
 
-ChildProcess::ReadResult ChildProcess::Read(int timeoutMs, std::size_t maxBytes,
-                                            std::string* data) {
+ChildProcess::ReadResult ChildProcess::Impl::Read(int timeoutMs, std::size_t maxBytes,
+                                                  std::string* data) {
     data->clear();
     if (outRead_ < 0)
         return ReadResult::Ended;
@@ -260,7 +304,7 @@ ChildProcess::ReadResult ChildProcess::Read(int timeoutMs, std::size_t maxBytes,
     return ReadResult::Data;
 }
 
-bool ChildProcess::WaitForExit(int timeoutMs) {
+bool ChildProcess::Impl::WaitForExit(int timeoutMs) {
     if (pid_ <= 0 || exited_ || reaped_)
         return true;
     timeoutMs = std::max(timeoutMs, 0);
@@ -292,15 +336,7 @@ bool ChildProcess::WaitForExit(int timeoutMs) {
     }
 }
 
-void ChildProcess::Terminate() {
-    SignalGroup(SIGTERM);
-}
-
-void ChildProcess::Kill() {
-    SignalGroup(SIGKILL);
-}
-
-void ChildProcess::SignalGroup(int signal) {
+void ChildProcess::Impl::SignalGroup(int signal) {
     if (pid_ <= 0 || reaped_)
         return;
     // Until it is reaped, the program's pid is still its group's id, so this cannot reach
@@ -309,7 +345,7 @@ void ChildProcess::SignalGroup(int signal) {
         ::kill(pid_, signal);
 }
 
-StopResult ChildProcess::Stop(const std::vector<StopStep>& steps) {
+StopResult ChildProcess::Impl::Stop(const std::vector<StopStep>& steps) {
     if (pid_ <= 0 || reaped_) {
         ReapAndClose();
         return result_;
@@ -339,7 +375,7 @@ StopResult ChildProcess::Stop(const std::vector<StopStep>& steps) {
     return result_;
 }
 
-void ChildProcess::ReapAndClose() {
+void ChildProcess::Impl::ReapAndClose() {
     if (pid_ > 0 && !reaped_) {
         int status = 0;
         pid_t rc;

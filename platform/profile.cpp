@@ -1,4 +1,5 @@
 #include "platform/profile.h"
+#include "platform/path.h"
 
 #include "platform/ini_text.h"
 #include "platform/ini_text_encoding.h"
@@ -73,7 +74,7 @@ FileStatus WriteProfileText(const std::string& file, const std::string& section,
         return refused(*why);
     // Taken before the file is read and held until it is replaced. Without a lock to be had
     // (a folder we may not write into), the replacement fails by itself and says why.
-    const std::string folder = DirName(file);
+    const std::string folder = path::Parent(file);
     if (!folder.empty())
         CreateFolderTree(folder);
     const FileLock turn = FileLock::Wait(file + ".lock");

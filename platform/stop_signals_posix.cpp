@@ -1,5 +1,3 @@
-#include "platform/stop_signals.h"
-
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -7,16 +5,19 @@
 #include <atomic>
 #include <cerrno>
 #include <initializer_list>
+#include <thread>
+
+#include "platform/stop_signals.h"
+#include "platform/stop_signals_common.h"
 
 namespace platform {
 namespace {
 
 // The pipe's write end for the handler; -1 until set up.
 std::atomic<int> g_notifyFd{-1};
-int g_readFd = -1;
 static_assert(std::atomic<int>::is_always_lock_free, "used from a signal handler");
 
-extern "C" void NotifyStop(int) {
+extern "C" void NoteStopSignal(int) {
     const int savedErrno = errno;
     const int fd = g_notifyFd.load();
     if (fd >= 0) {
@@ -26,28 +27,47 @@ extern "C" void NotifyStop(int) {
     errno = savedErrno;
 }
 
-}  // namespace
-
-int WatchStopSignals() {
-    if (g_readFd >= 0)
-        return g_readFd;
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
-        return -1;
-    g_readFd = fds[0];
-    g_notifyFd.store(fds[1]);
-    struct sigaction action {};
-    action.sa_handler = NotifyStop;
-    action.sa_flags = SA_RESTART;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
-    return g_readFd;
+// Reads the notices as they come and passes each on; runs for the rest of the program.
+void Watch(int readFd) {
+    char buffer[64];
+    for (;;) {
+        const ssize_t n = ::read(readFd, buffer, sizeof buffer);
+        if (n > 0)
+            stop_signals::NotifyStopWatch();
+        else if (n == 0 || errno != EINTR)
+            return;
+    }
 }
 
-void ConsumeStopSignals() {
-    char buffer[64];
-    while (g_readFd >= 0 && ::read(g_readFd, buffer, sizeof buffer) > 0) {
-    }
+// Installs the handlers and starts the watching thread, once per program.
+bool CatchStopSignals() {
+    static const bool caught = [] {
+        int fds[2];
+        // The handler's end never blocks; the watcher's end does.
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return false;
+        ::fcntl(fds[1], F_SETFL, O_NONBLOCK);
+        g_notifyFd.store(fds[1]);
+        std::thread(Watch, fds[0]).detach();
+        struct sigaction action {};
+        action.sa_handler = NoteStopSignal;
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+        return true;
+    }();
+    return caught;
+}
+
+}  // namespace
+
+StopSignalWatch::StopSignalWatch(std::function<void()> onStop) {
+    stop_signals::SetCallee(this, std::move(onStop));
+    active_ = CatchStopSignals();
+}
+
+StopSignalWatch::~StopSignalWatch() {
+    stop_signals::ClearCallee(this);
 }
 
 }  // namespace platform

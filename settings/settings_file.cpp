@@ -2,32 +2,34 @@
 
 #include "platform/fs.h"
 #include "platform/ini_text.h"
+#include "platform/path.h"
+#include "platform/places.h"
 #include "platform/profile.h"
 
 namespace settings {
 
 std::string SettingsFilePath() {
-    return platform::ConfigDir() + "/vantrel/" + kFileName;
+    return platform::path::Join(platform::SettingsFolder(), kFileName);
 }
 
 std::string StateFolder() {
-    return platform::StateDir() + "/vantrel";
+    return platform::StateFolder();
 }
 
 std::string QueueFilePath() {
-    return StateFolder() + "/queue.json";
+    return platform::path::Join(StateFolder(), "queue.json");
 }
 
 std::string LogFolder() {
-    return StateFolder() + "/logs";
+    return platform::path::Join(StateFolder(), "logs");
 }
 
 std::string DefaultOutPath() {
-    return platform::HomeDir() + "/ZedovAvizevare";
+    return platform::DefaultOutputFolder();
 }
 
 std::string FallbackOutPath() {
-    return platform::HomeDir() + "/ZedovAvizevare";
+    return platform::FallbackOutputFolder();
 }
 
 std::string ReadText(const std::string& key, const std::string& defaultValue) {
@@ -78,13 +80,13 @@ int TextToInt(const std::string& text) {
 namespace {
 
 bool CanCreateFolder(const std::string& path) {
-    return !platform::PathExists(path) && platform::FolderExists(platform::DirName(path));
+    return !platform::PathExists(path) && platform::FolderExists(platform::path::Parent(path));
 }
 
 }  // namespace
 
 OutputFolderCheck ResolveOutputFolder(const std::string& outPath, bool create) {
-    const bool absolute = platform::IsAbsolutePath(outPath);
+    const bool absolute = platform::path::IsAbsolute(outPath);
     if (absolute && platform::FolderExists(outPath))
         return {outPath, false};
     if (absolute &&

@@ -28,24 +28,26 @@ inline constexpr char kJobs[] = "Jobs";
 // of a value are seen; "Out Path" alone is read whole, since a cut path names another folder.
 inline constexpr int kValueBufferSize = 260;
 
-// $XDG_CONFIG_HOME/vantrel/vantrel.ini (default ~/.config/vantrel/vantrel.ini).
+// $XDG_CONFIG_HOME/vantrel/vantrel.ini (default ~/.config/vantrel/vantrel.ini); on Windows
+// %APPDATA%\Vantrel\vantrel.ini.
 std::string SettingsFilePath();
 
 // Whether a result is read back by the encoder before its job says "Complete"; absent: 1.
 inline constexpr char kVerify[] = "Verify";
 
 // The folder of Vantrel's own state (the job list, the conversion logs):
-// $XDG_STATE_HOME/vantrel (default ~/.local/state/vantrel).
+// $XDG_STATE_HOME/vantrel (default ~/.local/state/vantrel); on Windows %LOCALAPPDATA%\Vantrel.
 std::string StateFolder();
 // The job list kept between runs, in StateFolder().
 std::string QueueFilePath();
 // The encoder's output of each job, one file per job, in StateFolder().
 std::string LogFolder();
 
-// The output folder shown when "Out Path" is absent.
+// The output folder shown when "Out Path" is absent: ~/ZedovAvizevare; on Windows
+// C:\ZedovAvizevare.
 std::string DefaultOutPath();
-// The folder that replaces an "Out Path" that neither exists nor can be created; this one
-// is written back to the file.
+// The folder that replaces an "Out Path" that neither exists nor can be created (on Windows
+// the same name in the user's profile folder); this one is written back to the file.
 std::string FallbackOutPath();
 
 // The key's value in section "Settings", or `defaultValue` when the file, section or key is

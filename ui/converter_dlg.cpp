@@ -14,7 +14,6 @@
 #include <QMimeData>
 #include <QShortcut>
 #include <QShowEvent>
-#include <QSocketNotifier>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
@@ -207,14 +206,11 @@ void CConverterDlg::OnJobsChosen(int count) {
 }
 
 // Logout, shutdown or Ctrl-C in the terminal end a batch as the close box would.
+// The watch calls from its own thread; the request is handled on the window's.
 void CConverterDlg::WatchStopSignals() {
-    const int fd = platform::WatchStopSignals();
-    if (fd < 0)
-        return;
-    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
-        platform::ConsumeStopSignals();
-        OnStopSignal();
+    m_stopWatch = std::make_unique<platform::StopSignalWatch>([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { OnStopSignal(); }, Qt::QueuedConnection);
     });
 }
 

@@ -37,6 +37,10 @@ struct Job;
 struct ProbeResult;
 }  // namespace engine
 
+namespace platform {
+class StopSignalWatch;
+}
+
 namespace ui {
 class DialogBatchEvents;
 class DialogProbeEvents;
@@ -244,6 +248,8 @@ private:
 
     QMenu* m_jobsMenu = nullptr;
     QStringList m_pendingFiles;  // came in while the window was busy
+    // Declared last, so destroyed first: no stop request is posted to a dialog being destroyed.
+    std::unique_ptr<platform::StopSignalWatch> m_stopWatch;
 
     friend class ui::DialogBatchEvents;
     friend class ui::DialogProbeEvents;

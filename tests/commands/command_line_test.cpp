@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/encoder_tool.h"
+#include "platform/path.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -20,11 +22,16 @@ using testing_support::ScopedEnv;
 using testing_support::TempFolder;
 using testing_support::WriteFile;
 
+// `folder` + the system's separator + `name`, as the engine writes output paths.
+std::string InFolder(const std::string& folder, const std::string& name) {
+    return folder + platform::path::Separator() + name;
+}
+
 // The text between the source path and the output path of a conversion command.
 std::string OptionsOf(const CommandLine& command, const std::string& source,
                       const std::string& output) {
     const std::string text = command.Text();
-    const std::string head = "DLL/ffmpeg -y -i " + source + " ";
+    const std::string head = std::string(engine::kEncoderPath) + " -y -i " + source + " ";
     const std::string tail = " " + output;
     EXPECT_EQ(text.compare(0, head.size(), head), 0) << text;
     EXPECT_GE(text.size(), head.size() + tail.size()) << text;
@@ -42,8 +49,10 @@ std::string ValueOf(const CommandLine& command, const std::string& option) {
 
 TEST(FixedProfileCommand, MatchesTheDocumentedLineByteForByte) {
     EXPECT_EQ(BuildFixedCommand("/in/clip.avi", "/out", 3).Text(),
-              "DLL/ffmpeg -y -i /in/clip.avi -title clip -acodec mp3 -ac 2 -ar 22050 -ab 96 -s "
-              "320x240 -r 20 -b 256 -f flv /out/clip.flv");
+              std::string(engine::kEncoderPath) +
+                  " -y -i /in/clip.avi -title clip -acodec mp3 -ac 2 -ar 22050 -ab 96 -s "
+                  "320x240 -r 20 -b 256 -f flv " +
+                  InFolder("/out", "clip.flv"));
 }
 
 TEST(FixedProfileCommand, EveryProfileHasItsOwnOptions) {
@@ -64,7 +73,7 @@ TEST(FixedProfileCommand, EveryProfileHasItsOwnOptions) {
     for (int index = 1; index < engine::kProfileCount; ++index) {
         SCOPED_TRACE(index);
         const CommandLine command = BuildFixedCommand("/in/clip.avi", "/out", index);
-        EXPECT_EQ(OptionsOf(command, "/in/clip.avi", "/out/clip.flv"),
+        EXPECT_EQ(OptionsOf(command, "/in/clip.avi", InFolder("/out", "clip.flv")),
                   "-title clip " + expected[index]);
         EXPECT_EQ(command.args, BuildConvertCommand("/in/clip.avi", "/out", index).args);
     }
@@ -82,10 +91,29 @@ TEST(FixedProfileCommand, IndexWithoutAProfileUsesProfileSix) {
 
 TEST(FixedProfileCommand, EveryOptionIsItsOwnArgument) {
     const CommandLine command = BuildFixedCommand("/in/clip.avi", "/out", 1);
-    const std::vector<std::string> expected = {
-        "DLL/ffmpeg", "-y", "-i",  "/in/clip.avi", "-title", "clip", "-acodec",      "mp3",
-        "-ac",        "2",  "-ar", "11025",        "-ab",    "64",   "-s",           "240x160",
-        "-r",         "15", "-b",  "256",          "-f",     "flv",  "/out/clip.flv"};
+    const std::vector<std::string> expected = {engine::kEncoderPath,
+                                               "-y",
+                                               "-i",
+                                               "/in/clip.avi",
+                                               "-title",
+                                               "clip",
+                                               "-acodec",
+                                               "mp3",
+                                               "-ac",
+                                               "2",
+                                               "-ar",
+                                               "11025",
+                                               "-ab",
+                                               "64",
+                                               "-s",
+                                               "240x160",
+                                               "-r",
+                                               "15",
+                                               "-b",
+                                               "256",
+                                               "-f",
+                                               "flv",
+                                               InFolder("/out", "clip.flv")};
     EXPECT_EQ(command.args, expected);
 }
 
@@ -113,21 +141,21 @@ TEST(PathPieces, OnlyTheLastDotOfTheFileNameCounts) {
 
 TEST(PathPieces, NameWithoutExtensionKeepsItsWholeName) {
     EXPECT_EQ(engine::TitleOf("/in/clip"), "clip");
-    EXPECT_EQ(engine::OutputPathOf("/in/clip", "/out"), "/out/clip.flv");
+    EXPECT_EQ(engine::OutputPathOf("/in/clip", "/out"), InFolder("/out", "clip.flv"));
     // A dot in a folder name is not an extension.
     EXPECT_EQ(engine::TitleOf("/my.videos/clip"), "clip");
-    EXPECT_EQ(engine::OutputPathOf("/my.videos/clip", "/out"), "/out/clip.flv");
+    EXPECT_EQ(engine::OutputPathOf("/my.videos/clip", "/out"), InFolder("/out", "clip.flv"));
     // A name that is all extension keeps it rather than giving an empty title.
     EXPECT_EQ(engine::TitleOf("/in/.avi"), ".avi");
-    EXPECT_EQ(engine::OutputPathOf("/in/.avi", "/out"), "/out/.avi.flv");
+    EXPECT_EQ(engine::OutputPathOf("/in/.avi", "/out"), InFolder("/out", ".avi.flv"));
     EXPECT_EQ(engine::TitleOf("/in/.hidden.avi"), ".hidden");
 }
 
 TEST(PathPieces, SeparatorIsAlwaysAddedToTheFolder) {
-    EXPECT_EQ(engine::OutputPathOf("/in/clip.avi", "/out"), "/out/clip.flv");
-    EXPECT_EQ(engine::OutputPathOf("/in/clip.avi", "/out/"), "/out//clip.flv");
-    EXPECT_EQ(engine::OutputPathOf("/in/clip.avi", "/"), "//clip.flv");
-    EXPECT_EQ(BuildFixedCommand("/in/clip.avi", "/", 3).args.back(), "//clip.flv");
+    EXPECT_EQ(engine::OutputPathOf("/in/clip.avi", "/out"), InFolder("/out", "clip.flv"));
+    EXPECT_EQ(engine::OutputPathOf("/in/clip.avi", "/out/"), InFolder("/out/", "clip.flv"));
+    EXPECT_EQ(engine::OutputPathOf("/in/clip.avi", "/"), InFolder("/", "clip.flv"));
+    EXPECT_EQ(BuildFixedCommand("/in/clip.avi", "/", 3).args.back(), InFolder("/", "clip.flv"));
 }
 
 TEST(PathPieces, PathsWithBlanksStayOneArgument) {
@@ -136,14 +164,15 @@ TEST(PathPieces, PathsWithBlanksStayOneArgument) {
     ASSERT_GE(command.args.size(), 6u);
     EXPECT_EQ(command.args[3], source);
     EXPECT_EQ(command.args[5], "summer trip.part 1");
-    EXPECT_EQ(command.args.back(), "/out put/summer trip.part 1.flv");
+    EXPECT_EQ(command.args.back(), InFolder("/out put", "summer trip.part 1.flv"));
     EXPECT_EQ(command.args.size(), 23u);
 }
 
 TEST(ProbeCommand, IsTheToolWithTheSourceAsInput) {
-    EXPECT_EQ(BuildProbeCommand("/in/clip.avi").Text(), "DLL/ffmpeg -i /in/clip.avi");
+    EXPECT_EQ(BuildProbeCommand("/in/clip.avi").Text(),
+              std::string(engine::kEncoderPath) + " -i /in/clip.avi");
     EXPECT_EQ(BuildProbeCommand("/in/a b.avi").args,
-              (std::vector<std::string>{"DLL/ffmpeg", "-i", "/in/a b.avi"}));
+              (std::vector<std::string>{engine::kEncoderPath, "-i", "/in/a b.avi"}));
 }
 
 // Custom profile: a settings file of our own in a temporary configuration folder.
@@ -166,6 +195,7 @@ protected:
 
     TempFolder config_;
     ScopedEnv env_{"XDG_CONFIG_HOME", config_.Path()};
+    ScopedEnv appData_{"APPDATA", config_.Path()};
 };
 
 constexpr char kDefaults[] = "-acodec mp3 -ac 2 -ar 22050 -ab 96 -s 320x240 -r 12 -b 384 -f flv";
@@ -176,15 +206,16 @@ TEST_F(CustomCommand, MissingSettingsFileGivesTheDefaults) {
 
 TEST_F(CustomCommand, CarriesNoTitle) {
     const CommandLine command = BuildCustomCommand("/in/clip.avi", "/out/clip.flv");
-    EXPECT_EQ(command.Text(),
-              std::string("DLL/ffmpeg -y -i /in/clip.avi ") + kDefaults + " /out/clip.flv");
+    EXPECT_EQ(command.Text(), std::string(engine::kEncoderPath) + " -y -i /in/clip.avi " +
+                                  kDefaults + " /out/clip.flv");
 }
 
 TEST_F(CustomCommand, ConvertWithIndexZeroUsesTheCustomProfile) {
     WriteSettings({{"Resolution", "6"}});
     EXPECT_EQ(BuildConvertCommand("/in/a b.avi", "/out", 0).args,
-              BuildCustomCommand("/in/a b.avi", "/out/a b.flv").args);
-    EXPECT_EQ(BuildConvertCommand("/in/a b.avi", "/out", 0).args.back(), "/out/a b.flv");
+              BuildCustomCommand("/in/a b.avi", InFolder("/out", "a b.flv")).args);
+    EXPECT_EQ(BuildConvertCommand("/in/a b.avi", "/out", 0).args.back(),
+              InFolder("/out", "a b.flv"));
 }
 
 // One key set, the others absent: its value's option takes the place of the default one.

@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include "process_checks.h"
+
 #include <atomic>
 #include <functional>
 #include <map>
@@ -96,6 +98,9 @@ inline void RunBatch(const std::vector<std::string>& sources, const engine::Batc
 inline bool ProcessAlive(pid_t pid) {
     if (pid <= 0)
         return false;
+#ifdef _WIN32
+    return IsAlive(pid);
+#endif
     const std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
     if (stat.empty())
         return false;

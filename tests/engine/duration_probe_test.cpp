@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "batch_recorder.h"
+#include "engine/encoder_tool.h"
 
 using testing_support::EngineFolders;
 
@@ -38,9 +39,13 @@ TEST_F(DurationProbeTest, KeepsTheTenCharactersAfterDurationWhereverTheReadsSpli
 
 TEST_F(DurationProbeTest, FilesWithoutALengthSayWhyAndTheToolNeverOpensOddFiles) {
     const std::string log = folders.Path("args.log");
+#ifdef _WIN32
+    const std::string fifo = "\\\\.\\NUL";  // a device: what Windows has of FIFOs
+#else
     const std::string fifo = folders.In("fifo.avi");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     testing_support::WriteFile(fifo + ".fake", "log-args " + log + "\nexit 0\n");
+#endif
     const std::map<std::string, std::string> cases = {
         {folders.In("missing.avi"), "No such file"},
         {fifo, "not a regular file"},
@@ -62,7 +67,8 @@ TEST_F(DurationProbeTest, SaysWhenTheToolItselfCouldNotRun) {
         folders.Source("b.avi", "eprint vantrel: FFmpeg not found\\n\nexit 127\n");
     EXPECT_EQ(Probe(noFfmpeg).toolFailure, "vantrel: FFmpeg not found");
     options.toolFolder = folders.Path("nowhere");
-    EXPECT_NE(Probe(folders.Source("a.avi")).toolFailure.find("DLL/ffmpeg"), std::string::npos);
+    EXPECT_NE(Probe(folders.Source("a.avi")).toolFailure.find(engine::kEncoderPath),
+              std::string::npos);
 }
 
 TEST_F(DurationProbeTest, GivesUpAtItsLimitOrOnStopEndsItsToolAndKeepsWhatItFound) {

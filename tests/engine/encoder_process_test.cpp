@@ -10,6 +10,7 @@
 #include "descriptors.h"
 #include "engine/encoder_tool.h"
 #include "fake_tool.h"
+#include "platform/path.h"
 #include "process_checks.h"
 
 namespace {
@@ -74,16 +75,22 @@ long Ms(Clock::duration d) {
 TEST(EncoderProcess, RunsTheToolFromTheToolFolderWithPathsAsWholeArguments) {
     FakeToolFolder tool;
     const std::string log = tool / "args";
+    // Names a shell would change, in what each system allows in a file name.
+#ifdef _WIN32
+    const std::string source = tool.ScriptFor("my 'clip' %HOME% x.avi", "log-args " + log);
+    const std::string output = tool / "out put %1.flv";
+#else
     const std::string source = tool.ScriptFor("my 'clip' \"$HOME\" x.avi", "log-args " + log);
     const std::string output = tool / "out put $1.flv";
+#endif
 
     EncoderProcess run;
     ASSERT_EQ(run.Start(Convert(source, output), tool.Path()), StartStatus::Started);
     ReadChunks(run);
     EXPECT_TRUE(run.Finish().Succeeded());
 
-    EXPECT_EQ(ReadFile(log),
-              tool.Path() + "/DLL/ffmpeg\n-y\n-i\n" + source + "\n-f\nflv\n" + output + "\n");
+    EXPECT_EQ(ReadFile(log), platform::path::Join(tool.Path(), engine::kEncoderPath) +
+                                 "\n-y\n-i\n" + source + "\n-f\nflv\n" + output + "\n");
 }
 
 TEST(EncoderProcess, AbsoluteToolPathIsUsedAsItIs) {
@@ -175,10 +182,10 @@ TEST(EncoderProcess, ChunksHoldOnlyTheBytesOfTheirOwnRead) {
 
 TEST(EncoderProcess, MissingOrUnusableToolIsNotStartedAndEndsQuietly) {
     FakeToolFolder withoutTool;
-    std::filesystem::remove(withoutTool / "DLL/ffmpeg");
+    std::filesystem::remove(withoutTool / engine::kEncoderPath);
     FakeToolFolder notExecutable;
-    std::filesystem::remove(notExecutable / "DLL/ffmpeg");
-    testing_support::WriteFile(notExecutable / "DLL/ffmpeg", "not a program");
+    std::filesystem::remove(notExecutable / engine::kEncoderPath);
+    testing_support::WriteFile(notExecutable / engine::kEncoderPath, "not a program");
 
     for (const FakeToolFolder* tool : {&withoutTool, &notExecutable}) {
         EncoderProcess run;
@@ -214,7 +221,9 @@ TEST(EncoderProcess, ReportsExitCodesAndDeathBySignal) {
     ReadChunks(run);
     const EncoderProcess::Outcome outcome = run.Finish();
     EXPECT_TRUE(outcome.started);
-    EXPECT_FALSE(outcome.exited);
+#ifndef _WIN32
+    EXPECT_FALSE(outcome.exited);  // Windows has no signals: a crash there is an exit code
+#endif
     EXPECT_FALSE(outcome.terminated);
     EXPECT_FALSE(outcome.Succeeded());
 }
@@ -250,10 +259,14 @@ TEST(EncoderProcess, StdinIsAPipeThatNeverDeliversAnythingAndOnlyStandardStreams
     ReadChunks(run);
     run.Finish();
     EXPECT_EQ(ReadFile(verdict), "none\n");
-    EXPECT_EQ(ReadFile(fds), "0\n1\n2\n");
+#ifndef _WIN32
+    EXPECT_EQ(ReadFile(fds), "0\n1\n2\n");  // Windows numbers no handles to list
+#endif
 }
 
 TEST(EncoderProcess, PipeFailuresAreReportedWithTheirMessagesAndStartNothing) {
+    if (!testing_support::kCanLimitDescriptors)
+        GTEST_SKIP() << "no descriptor limit to lower on this system";
     FakeToolFolder tool;
     const std::string log = tool / "ran";
     const std::string source = tool.ScriptFor("a.avi", "log-args " + log + "\n");
@@ -335,7 +348,7 @@ TEST(EncoderProcess, ManyRunsAndFailedStartsLeaveNoDescriptorOpen) {
         run.Finish();
         EXPECT_EQ(run.Start(Probe(source), tool / "missing"), StartStatus::NotStarted);
         run.Finish();
-        {
+        if (testing_support::kCanLimitDescriptors) {
             testing_support::ScopedDescriptorLimit limit(3);
             EXPECT_EQ(run.Start(Probe(source), tool.Path()), StartStatus::InputPipeFailed);
         }

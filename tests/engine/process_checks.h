@@ -4,7 +4,11 @@
 
 #include <errno.h>
 #include <sys/types.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
+#endif
 
 #include <chrono>
 #include <fstream>
@@ -16,6 +20,14 @@ namespace testing_support {
 // True while `pid` exists and is not a zombie (a zombie has ended; only its parent's wait is
 // missing).
 inline bool IsAlive(pid_t pid) {
+#ifdef _WIN32
+    HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (process == nullptr)
+        return false;
+    const bool running = ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    ::CloseHandle(process);
+    return running;
+#endif
     std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
     std::string text;
     if (!std::getline(stat, text))
@@ -39,8 +51,12 @@ inline bool EndsSoon(pid_t pid) {
 // True when `pid`, a child of this process, has already been reaped: it can be waited for no
 // more. (A zombie would be reaped by this call and give false.)
 inline bool WasReaped(pid_t pid) {
+#ifdef _WIN32
+    return !IsAlive(pid);  // nothing to reap: a process that has ended is gone
+#else
     int status = 0;
     return ::waitpid(pid, &status, WNOHANG) == -1 && errno == ECHILD;
+#endif
 }
 
 // The first number in `path` (a pid file the fake encoder wrote), or -1.

@@ -141,8 +141,8 @@ TEST(ChildProcess, StartsTheProgramWithDefaultSignalsWhateverOursAre) {
     ChildProcess child;
     ASSERT_TRUE(child.Start(FakeRun(dir, "print ready\nhang\n")).Ok());
     ASSERT_TRUE(ReadUntil(child, "ready"));
-    const unsigned long long ignored = SignalMask(child.Pid(), "SigIgn:");
-    const unsigned long long blocked = SignalMask(child.Pid(), "SigBlk:");
+    const unsigned long long ignored = SignalMask(static_cast<pid_t>(child.Id()), "SigIgn:");
+    const unsigned long long blocked = SignalMask(static_cast<pid_t>(child.Id()), "SigBlk:");
     child.Stop({{StopAction::Kill, 1000}});
     ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
 
@@ -316,13 +316,13 @@ TEST(ChildProcess, StopAndDestructorAlwaysReapTheProgram) {
     {
         ChildProcess child;
         ASSERT_TRUE(child.Start(FakeRun(dir, "exit 0\n")).Ok());
-        stopped = child.Pid();
+        stopped = static_cast<pid_t>(child.Id());
         child.Stop({{StopAction::Wait, 2000}});
     }
     {
         ChildProcess child;
         ASSERT_TRUE(child.Start(FakeRun(dir, "hang\n")).Ok());
-        destroyed = child.Pid();
+        destroyed = static_cast<pid_t>(child.Id());
     }
     EXPECT_TRUE(testing_support::WasReaped(stopped));
     EXPECT_TRUE(testing_support::WasReaped(destroyed));

@@ -1,6 +1,7 @@
 // vantrel.ini: where it lives, its "Settings" section, and the start-up output folder check.
 #include "settings/settings_file.h"
 
+#include "platform/path.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -17,35 +18,53 @@ using testing_support::WriteFile;
 
 namespace fs = std::filesystem;
 
-// A private home and configuration folder for each test.
+using platform::path::Join;
+
+// The variables that move the home and settings folders, and the settings file's folder.
+#ifdef _WIN32
+constexpr char kHomeVariable[] = "USERPROFILE";
+constexpr char kConfigVariable[] = "APPDATA";
+constexpr char kFolder[] = "Vantrel";
+#else
+constexpr char kHomeVariable[] = "HOME";
+constexpr char kConfigVariable[] = "XDG_CONFIG_HOME";
+constexpr char kFolder[] = "vantrel";
+#endif
+
+std::string IniIn(const std::string& config) {
+    return Join(Join(config, kFolder), "vantrel.ini");
+}
+
+// A private home and configuration folder for each test. On Windows the default output folder
+// is on the system drive, which the test moves to the home folder too.
 class SettingsFileTest : public ::testing::Test {
 protected:
-    std::string Ini() const { return config_ / "vantrel/vantrel.ini"; }
+    std::string Ini() const { return IniIn(config_.Path()); }
     std::string Home() const { return home_.Path(); }
-    std::string Fallback() const { return home_ / "ZedovAvizevare"; }
+    std::string Fallback() const { return Join(home_.Path(), "ZedovAvizevare"); }
 
     TempFolder home_;
     TempFolder config_;
-    ScopedEnv homeEnv_{"HOME", home_.Path()};
-    ScopedEnv configEnv_{"XDG_CONFIG_HOME", config_.Path()};
+    ScopedEnv homeEnv_{kHomeVariable, home_.Path()};
+    ScopedEnv configEnv_{kConfigVariable, config_.Path()};
+    ScopedEnv driveEnv_{"SystemDrive", home_.Path()};
 };
 
 TEST_F(SettingsFileTest, PathsFollowTheEnvironmentOnEveryCall) {
     EXPECT_EQ(settings::SettingsFilePath(), Ini());
-    EXPECT_EQ(settings::DefaultOutPath(), Home() + "/ZedovAvizevare");
-    EXPECT_EQ(settings::FallbackOutPath(), Home() + "/ZedovAvizevare");
+    EXPECT_EQ(settings::DefaultOutPath(), Fallback());
+    EXPECT_EQ(settings::FallbackOutPath(), Fallback());
 
     TempFolder other;
-    ScopedEnv moved("XDG_CONFIG_HOME", other.Path());
-    EXPECT_EQ(settings::SettingsFilePath(), other / "vantrel/vantrel.ini");
+    ScopedEnv moved(kConfigVariable, other.Path());
+    EXPECT_EQ(settings::SettingsFilePath(), IniIn(other.Path()));
     ASSERT_TRUE(settings::WriteText(settings::kFormat, "2"));
-    EXPECT_TRUE(fs::exists(other / "vantrel/vantrel.ini"));
+    EXPECT_TRUE(fs::exists(IniIn(other.Path())));
     EXPECT_FALSE(fs::exists(Ini()));
 }
 
 TEST_F(SettingsFileTest, FirstStartReadsDefaultsAndCreatesNoFile) {
-    EXPECT_EQ(settings::ReadText(settings::kOutPath, settings::DefaultOutPath()),
-              Home() + "/ZedovAvizevare");
+    EXPECT_EQ(settings::ReadText(settings::kOutPath, settings::DefaultOutPath()), Fallback());
     EXPECT_EQ(settings::ReadInt(settings::kFormat, 0), 0);
     EXPECT_EQ(settings::ReadText(settings::kResolution, "1"), "1");
     EXPECT_FALSE(fs::exists(Ini()));
@@ -142,17 +161,19 @@ TEST_F(SettingsFileTest, FallsBackForARelativePathEvenWhenItExists) {
     EXPECT_FALSE(fs::exists(Home() + "/pipe:"));
     EXPECT_FALSE(fs::exists(Home() + "/out"));
     // A relative $HOME does not make the fall-back relative.
-    ScopedEnv relativeHome("HOME", "home");
-    EXPECT_EQ(settings::FallbackOutPath().front(), '/');
+    ScopedEnv relativeHome(kHomeVariable, "home");
+    EXPECT_TRUE(platform::path::IsAbsolute(settings::FallbackOutPath()));
     fs::current_path(before);
 }
 
 TEST_F(SettingsFileTest, FallsBackWhenHomeLacksTheFallbackFolderParents) {
     // The fall-back folder is created with its parents.
     TempFolder other;
-    ScopedEnv home("HOME", other / "new/home");
-    EXPECT_EQ(settings::EnsureOutputFolder(""), other / "new/home/ZedovAvizevare");
-    EXPECT_TRUE(fs::is_directory(other / "new/home/ZedovAvizevare"));
+    const std::string home = Join(Join(other.Path(), "new"), "home");
+    ScopedEnv homeEnv(kHomeVariable, home);
+    ScopedEnv driveEnv("SystemDrive", home);
+    EXPECT_EQ(settings::EnsureOutputFolder(""), Join(home, "ZedovAvizevare"));
+    EXPECT_TRUE(fs::is_directory(fs::u8path(Join(home, "ZedovAvizevare"))));
 }
 
 }  // namespace

@@ -28,6 +28,10 @@ private:
     ScopedEnv home_{"HOME", temp_ / "home"};
     ScopedEnv config_{"XDG_CONFIG_HOME", temp_ / "config"};
     ScopedEnv state_{"XDG_STATE_HOME", temp_ / "state"};
+    // Where Windows programs find the same two folders.
+    ScopedEnv profile_{"USERPROFILE", temp_ / "home"};
+    ScopedEnv appData_{"APPDATA", temp_ / "config"};
+    ScopedEnv systemDrive_{"SystemDrive", temp_ / "drive"};
 };
 
 }  // namespace testing_support

@@ -1,9 +1,6 @@
 // vantrel-cli: Vantrel's batch conversion for scripts and terminals, on the same engine,
 // settings file and encoder as the window. The engine decides which jobs run and how; this
 // program only turns the command line into a batch and prints what the batch reports.
-#include <signal.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -16,7 +13,10 @@
 #include "engine/convert_job.h"
 #include "engine/duration_probe.h"
 #include "engine/tool_location.h"
+#include "platform/console.h"
 #include "platform/fs.h"
+#include "platform/path.h"
+#include "platform/stop_signals.h"
 #include "platform/system_info.h"
 #include "printable.h"
 #include "probe_report.h"
@@ -31,28 +31,19 @@ constexpr int kExitJobFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitStopped = 130;
 
-// Set from the signal handler: both are lock-free atomics, safe to store there. `g_stop` is
-// the engine's stop request (the batch clears it when it honours it); `g_interrupted` stays.
+// Set by the stop watch's thread. `g_stop` is the engine's stop request (the batch clears it
+// when it honours it); `g_interrupted` stays.
 std::atomic<bool> g_stop{false};
 std::atomic<bool> g_interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
 
-extern "C" void OnStopSignal(int) {
-    g_interrupted.store(true);
-    g_stop.store(true);
-}
-
+// Ctrl-C, SIGTERM and a closed terminal (SIGHUP; on Windows Ctrl+C, Ctrl+Break and the
+// console's close button) stop the batch: otherwise we would die at once and the encoders
+// would leave their partial outputs behind.
 void InstallStopHandlers() {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    // A closed terminal stops too: otherwise we would die at once and the encoders, ended by
-    // the adapter, would leave their partial outputs behind.
-    sigaction(SIGHUP, &action, nullptr);
-    // A closed pipe on standard output must not kill us in the middle of a job.
-    signal(SIGPIPE, SIG_IGN);
+    static platform::StopSignalWatch watch([] {
+        g_interrupted.store(true);
+        g_stop.store(true);
+    });
 }
 
 int UsageError(const std::string& error) {
@@ -95,7 +86,7 @@ int CountReady(const engine::Batch& batch) {
 // Prints the command of each job that would run, and why the others would not.
 int DryRun(const engine::Batch& batch, const std::vector<std::string>& names) {
     const engine::BatchOptions& options = batch.Options();
-    if (!platform::IsAbsolutePath(options.folder)) {
+    if (!platform::path::IsAbsolute(options.folder)) {
         cli::Warn(engine::OutputFolderProblem(options.folder));
         return kExitJobFailed;
     }
@@ -123,14 +114,14 @@ int Convert(engine::Batch& batch, const std::vector<std::string>& names) {
         // A missing output folder is made (the stored one may have been deleted since); if it
         // still cannot take results, no job is started for nothing.
         const std::string& folder = batch.Options().folder;
-        if (platform::IsAbsolutePath(folder))
+        if (platform::path::IsAbsolute(folder))
             platform::CreateFolderTree(folder);
         if (const std::string problem = engine::OutputFolderProblem(folder); !problem.empty()) {
             cli::Warn(problem);
             return kExitJobFailed;
         }
     }
-    cli::TerminalHost host(names, toRun, isatty(STDERR_FILENO) == 1);
+    cli::TerminalHost host(names, toRun, platform::IsTerminal(platform::StdStream::Error));
     engine::ConvertWorkerProc(batch, host);
 
     if (g_interrupted.load())
@@ -158,8 +149,10 @@ int Probe(const cli::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const cli::ParseResult parsed =
-        cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    // UTF-8 in and out, whatever the system's code page; a closed pipe must not kill us in
+    // the middle of a job.
+    platform::PrepareConsole();
+    const cli::ParseResult parsed = cli::ParseOptions(platform::ProgramArguments(argc, argv));
     if (!parsed.error.empty())
         return UsageError(parsed.error);
     const cli::Options& options = parsed.options;

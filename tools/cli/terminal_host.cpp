@@ -1,14 +1,13 @@
 #include "terminal_host.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 
 #include "engine/time_left.h"
+#include "platform/console.h"
 #include "platform/fs.h"
+#include "platform/path.h"
 #include "printable.h"
 #include "progress_line.h"
 
@@ -20,9 +19,8 @@ constexpr char kWipeLine[] = "\r\033[K";
 
 // The width of the terminal on standard error, else $COLUMNS, else 80.
 std::size_t TerminalColumns() {
-    winsize size{};
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-        return size.ws_col;
+    if (const int columns = platform::TerminalColumns(platform::StdStream::Error); columns > 0)
+        return static_cast<std::size_t>(columns);
     if (const char* columns = std::getenv("COLUMNS")) {
         const long value = std::strtol(columns, nullptr, 10);
         if (value > 0)
@@ -32,7 +30,7 @@ std::size_t TerminalColumns() {
 }
 
 std::string FileNameOf(const std::string& path) {
-    return platform::BaseName(path);
+    return platform::path::FileName(path);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // FFmpeg from VANTREL_FFMPEG or PATH, never the adapter itself.
-#include "tools/ffmpeg_adapter/locate_posix.h"
+#include "tools/ffmpeg_adapter/locate.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -2,23 +2,32 @@
 // ("-y -i SRC ... OUT" for a conversion, "-i SRC" for a probe) and acts out a script: the file
 // named by FAKE_ENCODER_SCRIPT, else SRC.fake beside the input, else FFmpeg's usual behaviour
 // (see RunDefault). Script commands are listed in Run below.
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fake_script.h"
+#include "platform/console.h"
 
 namespace fake_encoder {
 namespace {
@@ -31,7 +40,9 @@ struct Invocation {
 
 Invocation ParseArgs(int argc, char** argv) {
     Invocation call;
-    call.argv.assign(argv, argv + argc);
+    call.argv = platform::ProgramArguments(argc, argv);
+    call.argv.insert(call.argv.begin(), argc > 0 ? argv[0] : "fake_encoder");
+    argc = static_cast<int>(call.argv.size());
     int sourceIndex = -1;
     for (int i = 1; i + 1 < argc; ++i) {
         if (call.argv[i] == "-i") {
@@ -45,7 +56,24 @@ Invocation ParseArgs(int argc, char** argv) {
     return call;
 }
 
+// A path given in UTF-8, for the standard library's files.
+std::filesystem::path FsPath(const std::string& path) {
+    return std::filesystem::u8path(path);
+}
+
 void WriteAll(int fd, const std::string& text) {
+#ifdef _WIN32
+    HANDLE to = ::GetStdHandle(fd == 1 ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+    std::size_t done = 0;
+    while (done < text.size()) {
+        DWORD n = 0;
+        if (!::WriteFile(to, text.data() + done, static_cast<DWORD>(text.size() - done), &n,
+                         nullptr) ||
+            n == 0)
+            return;  // output closed: like FFmpeg we simply go on
+        done += n;
+    }
+#else
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
@@ -53,21 +81,30 @@ void WriteAll(int fd, const std::string& text) {
             return;  // output closed: like FFmpeg we simply go on
         done += static_cast<std::size_t>(n);
     }
+#endif
 }
 
 void AppendToFile(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::app);
+    std::ofstream out(FsPath(path), std::ios::binary | std::ios::app);
     out << text;
 }
 
 bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
+    std::error_code error;
+    return std::filesystem::exists(FsPath(path), error);
 }
 
 void SleepMs(long ms) {
     if (ms > 0)
-        ::usleep(static_cast<useconds_t>(ms) * 1000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+long OwnId() {
+#ifdef _WIN32
+    return static_cast<long>(::GetCurrentProcessId());
+#else
+    return static_cast<long>(::getpid());
+#endif
 }
 
 std::string Banner(const Invocation& call) {
@@ -90,7 +127,8 @@ void WriteOutputBytes(const Invocation& call, long bytes) {
     // "-": FFmpeg's standard output, as a read-back check decoding to nothing uses it.
     if (call.output.empty() || call.output == "-" || bytes < 0)
         return;
-    std::ofstream out(call.output, std::ios::binary | (opened ? std::ios::app : std::ios::trunc));
+    std::ofstream out(FsPath(call.output),
+                      std::ios::binary | (opened ? std::ios::app : std::ios::trunc));
     opened = true;
     out << std::string(static_cast<std::size_t>(bytes), 'F');
 }
@@ -131,6 +169,88 @@ int RunDefault(const Invocation& call) {
              "muxing overhead: 1.0%\n");
     return 0;
 }
+
+#ifdef _WIN32
+
+// Windows keeps no numbered list of open handles to show.
+void ListFds(const std::string& file) {
+    AppendToFile(file, "");
+}
+
+// Whether our stdin has something to read, is closed, or neither within 200 ms.
+void ReadStdin(const std::string& file) {
+    HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    std::string verdict = "none";
+    for (int i = 0; i < 20 && verdict == "none"; ++i) {
+        DWORD available = 0;
+        if (!::PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr))
+            verdict = ::GetLastError() == ERROR_BROKEN_PIPE ? "eof" : "error";
+        else if (available > 0)
+            verdict = "data";
+        else
+            SleepMs(10);
+    }
+    AppendToFile(file, verdict + "\n");
+}
+
+// A grandchild (this program, sleeping) that runs as long as we do or longer; its id goes
+// to `file`.
+void SpawnChild(const std::string& file) {
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine = L"fake_encoder --sleep-child";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (::CreateProcessW(self, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                         nullptr, nullptr, &startup, &info)) {
+        AppendToFile(file, std::to_string(info.dwProcessId) + "\n");
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+    }
+}
+
+void CloseOutput() {
+    HANDLE null = ::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE err = ::GetStdHandle(STD_ERROR_HANDLE);
+    ::SetStdHandle(STD_OUTPUT_HANDLE, null);
+    ::SetStdHandle(STD_ERROR_HANDLE, null);
+    ::CloseHandle(out);
+    if (err != out)
+        ::CloseHandle(err);
+}
+
+void Crash() {
+    ::TerminateProcess(::GetCurrentProcess(), 0xC0000005);  // as an access violation ends one
+}
+
+// On Windows the stop request comes as a line on stdin (the SIGTERM of a console program):
+// we end as SIGTERM would end us, unless told to ignore it.
+std::atomic<bool> g_ignoreStop{false};
+
+void WatchStopRequests() {
+    std::thread([] {
+        HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+        char buffer[64];
+        DWORD read = 0;
+        while (::ReadFile(input, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+            if (std::find(buffer, buffer + read, '\n') != buffer + read && !g_ignoreStop.load())
+                ::ExitProcess(128 + 15);
+        }
+    }).detach();
+}
+
+void IgnoreStop() {
+    g_ignoreStop.store(true);
+}
+
+void Hang() {
+    for (;;) ::Sleep(INFINITE);
+}
+
+#else
 
 void ListFds(const std::string& file) {
     std::vector<int> fds;
@@ -194,6 +314,18 @@ void Crash() {
     ::raise(SIGSEGV);
 }
 
+void WatchStopRequests() {}  // SIGTERM's default action ends us
+
+void IgnoreStop() {
+    ::signal(SIGTERM, SIG_IGN);
+}
+
+void Hang() {
+    for (;;) ::pause();
+}
+
+#endif
+
 // Runs the script; returns the exit code.
 int Run(const Invocation& call, const std::vector<Command>& script) {
     for (const Command& command : script) {
@@ -216,13 +348,13 @@ int Run(const Invocation& call, const std::vector<Command>& script) {
         } else if (name == "close-output") {
             CloseOutput();
         } else if (name == "hang") {
-            for (;;) ::pause();
-        } else if (name == "ignore-term") {
-            ::signal(SIGTERM, SIG_IGN);
+            Hang();
+        } else if (name == "ignore-term") {  // SIGTERM, or on Windows the stop request
+            IgnoreStop();
         } else if (name == "spawn-child") {  // FILE receives the grandchild's pid
             SpawnChild(arg);
         } else if (name == "write-pid") {  // FILE receives our pid
-            AppendToFile(arg, std::to_string(::getpid()) + "\n");
+            AppendToFile(arg, std::to_string(OwnId()) + "\n");
         } else if (name == "exit") {  // CODE
             return std::atoi(arg.c_str());
         } else if (name == "crash") {
@@ -252,7 +384,7 @@ bool LoadScript(const Invocation& call, std::string* text) {
     } else {
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FsPath(path), std::ios::binary);
     if (!in) {
         WriteAll(2, "fake encoder: cannot read script " + path + "\n");
         std::exit(98);
@@ -268,9 +400,16 @@ bool LoadScript(const Invocation& call, std::string* text) {
 
 int main(int argc, char** argv) {
     using namespace fake_encoder;
+    if (argc == 2 && std::string(argv[1]) == "--sleep-child") {
+        SleepMs(30000);
+        return 0;
+    }
     const Invocation call = ParseArgs(argc, argv);
     std::string script;
     if (!LoadScript(call, &script))
         return RunDefault(call);
+    // A script that reads stdin itself gets it to itself.
+    if (script.find("read-stdin") == std::string::npos)
+        WatchStopRequests();
     return Run(call, ParseScript(script));
 }

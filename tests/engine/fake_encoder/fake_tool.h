@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "engine/encoder_tool.h"
 #include "support/settings_env.h"
 #include "support/temp_folder.h"
 
@@ -15,14 +16,24 @@ namespace testing_support {
 
 inline constexpr char kFakeEncoderPath[] = FAKE_ENCODER_PATH;
 
+// Puts the fake encoder at `toolFolder`/kEncoderPath: a link to it, or on Windows, where links
+// need rights a test does not have, a copy.
+inline void PlaceFakeEncoder(const std::string& toolFolder) {
+    const auto tool =
+        std::filesystem::u8path(toolFolder) / std::filesystem::u8path(engine::kEncoderPath);
+    std::filesystem::create_directories(tool.parent_path());
+#ifdef _WIN32
+    std::filesystem::copy_file(kFakeEncoderPath, tool);
+#else
+    std::filesystem::create_symlink(kFakeEncoderPath, tool);
+#endif
+}
+
 // A temporary folder holding DLL/ffmpeg, a link to the fake encoder. Its Path() is the tool
 // folder to hand to EncoderProcess::Start.
 class FakeToolFolder : public TempFolder {
 public:
-    FakeToolFolder() {
-        std::filesystem::create_directories(Path() + "/DLL");
-        std::filesystem::create_symlink(kFakeEncoderPath, Path() + "/DLL/ffmpeg");
-    }
+    FakeToolFolder() { PlaceFakeEncoder(Path()); }
 
     // Writes `script` as the fake's script for the input `source` (source + ".fake"), so that
     // only runs on that input follow it. Returns the source's path.
@@ -39,10 +50,9 @@ public:
 class EngineFolders {
 public:
     EngineFolders() {
-        std::filesystem::create_directories(Path("tool/DLL"));
+        PlaceFakeEncoder(Path("tool"));
         std::filesystem::create_directories(Path("in"));
         std::filesystem::create_directories(Path("out"));
-        std::filesystem::create_symlink(kFakeEncoderPath, Path("tool/DLL/ffmpeg"));
     }
 
     std::string Tool() const { return Path("tool"); }

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Runs a Windows build's tests under Wine:
+#   tests/wine/run.sh BUILD_DIR [ctest options...]
+# The tests get a Wine prefix of their own, BUILD_DIR/wine, made (wineboot) on the first run.
+# One wineserver is started for the run, detached, with its descriptors on /dev/null, and
+# ended afterwards: a wineserver started by the first test would inherit ctest's output pipe,
+# which makes every test wait for it (about 2.5 s each) and can hang a pipeline for good.
+# The Windows FFmpeg in BUILD_DIR/bin/ffmpeg is also on the Windows PATH, for the test programs
+# to make clips and probe results with. Linux's programs cannot serve them: Wine starts one,
+# but its exit status and output do not come back. Checks by Linux's ffprobe are made from
+# this side instead (tests/wine/flv_check.sh).
+set -euo pipefail
+
+[ $# -ge 1 ] || { echo "usage: tests/wine/run.sh BUILD_DIR [ctest options...]" >&2; exit 2; }
+build=$(cd "$1" && pwd)
+shift
+
+export WINEPREFIX=$build/wine
+export WINEDEBUG=-all
+# Wine turns Unix arguments and file names into Windows' UTF-16 by the locale's character set:
+# UTF-8, as Vantrel's names are, whatever the caller's locale (under C, "ä" becomes two letters).
+export LC_ALL=C.UTF-8
+# No Mono or Gecko installer when the prefix is made, and no window at all.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+# Windows paths of the Unix folders the tests need: Wine shows / as drive Z:.
+export WINEPATH="Z:${build//\//\\}\\bin\\ffmpeg"
+
+wineserver -k >/dev/null 2>&1 || true
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    start=$(date +%s)
+    wineboot -i </dev/null >/dev/null 2>&1 || {
+        echo "wine: could not make the prefix $WINEPREFIX (is wine64 installed?)" >&2
+        exit 1
+    }
+    wineserver -w
+    echo "wine: made the prefix $WINEPREFIX in $(($(date +%s) - start)) s"
+fi
+wineserver -p </dev/null >/dev/null 2>&1
+trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+# Wine's own background programs (services.exe, winedevice.exe, ...) start with the first
+# Windows program and live as long as the server: start them here, away from ctest's pipes.
+wineboot </dev/null >/dev/null 2>&1 || { echo "wine: cannot start Windows programs" >&2; exit 1; }
+
+# No test found means the cases could not be listed under Wine: that is a failure too.
+ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)" --timeout 600 "$@"
