@@ -64,7 +64,7 @@ ffmpeg_configure=(
     --enable-protocol=file,pipe
     --enable-indev=lavfi
     # The profiles' encoders and FLV; the encoders and containers of the tests' clips.
-    --enable-encoder=flv,libmp3lame,libx264,aac,mpeg4,mjpeg,mpeg1video,mpeg2video,mp2,pcm_s16le,wmv2,wmav2
+    --enable-encoder=flv,libmp3lame,libx264,aac,wrapped_avframe,mpeg4,mjpeg,mpeg1video,mpeg2video,mp2,pcm_s16le,wmv2,wmav2
     --enable-muxer=flv,avi,mpeg1system,mpeg2vob,mpegts,mp4,mov,tgp,matroska,asf,wav,null
     # What Vantrel accepts: MPEG-1/2 program and transport streams, VOB, AVI, MP4/MOV/3GP,
     # ASF/WMV, FLV, Matroska/WebM, and the codecs usually found in them.
