@@ -102,7 +102,7 @@ stage() {
     # In a subshell of its own, outside any condition, so that set -e holds inside it.
     local status=0
     set +e
-    ("$fn") >"$prefix/logs/$name.log" 2>&1
+    (set -e; "$fn") >"$prefix/logs/$name.log" 2>&1
     status=$?
     set -e
     if [ $status -ne 0 ]; then
