@@ -31,16 +31,23 @@ fail() {
 }
 step() { echo "installer_check: $* ($((SECONDS - start)) s)"; }
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
-# A key's values and subkeys as text, empty when the key is missing.
-reg_query() { wine reg query "$@" 2>/dev/null </dev/null | tr -d '\r' || true; }
-# Waits up to 60 s for a path to go (the uninstaller works on after it returns).
-wait_gone() {
-    local i
+# A key's values and subkeys as text, empty when the key is missing (reg then prints its
+# complaint on standard output).
+reg_query() {
+    local text
+    text=$(wine reg query "$@" 2>/dev/null </dev/null) || return 0
+    tr -d '\r' <<<"$text"
+}
+# Waits up to 60 s for an install to go: the uninstaller works on after it returns, and
+# removes the Apps entry (KEY) last.
+wait_uninstalled() {
+    local folder=$1 key=$2 i
     for ((i = 0; i < 120; i++)); do
-        [ ! -e "$1" ] && return 0
+        [ ! -e "$folder" ] && [ -z "$(reg_query "$key")" ] && return 0
         sleep 0.5
     done
-    return 1
+    [ ! -e "$folder" ] || fail "the uninstaller left $(cd "$folder" && find . | head)"
+    fail "the uninstaller left the Apps entry $key"
 }
 
 for file in "$installer" "$zip" "$types"; do
@@ -59,8 +66,9 @@ cleanup() {
 trap cleanup EXIT
 wineserver -k >/dev/null 2>&1 || true
 rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
 # The server started apart from ctest's pipes (see run.sh).
-wineserver -p </dev/null >/dev/null 2>&1
+wineserver -p </dev/null >/dev/null 2>&1 || fail "cannot start a wineserver for $WINEPREFIX"
 wineboot -i </dev/null >/dev/null 2>&1 || fail "could not make the prefix $WINEPREFIX"
 step "made a fresh prefix"
 
@@ -139,9 +147,8 @@ fi
 
 # --- 3. The uninstaller removes it all -------------------------------------------------------
 wine "$folder/uninstall.exe" /S </dev/null >/dev/null 2>&1 || true
-wait_gone "$folder" || fail "the uninstaller left $(cd "$folder" && find . | head)"
+wait_uninstalled "$folder" "HKCU\\$uninstall_key"
 [ ! -e "$shortcut" ] || fail "the uninstaller left the shortcut"
-[ -z "$(reg_query "HKCU\\$uninstall_key")" ] || fail "the uninstaller left the Apps entry"
 left=$(reg_query 'HKCU\Software\Classes' /s | grep -i 'vantrel' || true)
 [ -z "$left" ] || fail "the uninstaller left in the registry: $left"
 step "uninstalled"
@@ -153,8 +160,7 @@ grep -q "DisplayVersion *REG_SZ *$version\$" <<<"$(reg_query "HKLM\\$uninstall_k
     fail "no Apps entry for all users"
 [ -z "$(reg_query "HKCU\\$uninstall_key")" ] || fail "an install for all users wrote a user's entry"
 wine "$program_files/Vantrel/uninstall.exe" /S </dev/null >/dev/null 2>&1 || true
-wait_gone "$program_files/Vantrel" || fail "the uninstaller left $program_files/Vantrel"
-[ -z "$(reg_query "HKLM\\$uninstall_key")" ] || fail "the uninstaller left the machine's Apps entry"
+wait_uninstalled "$program_files/Vantrel" "HKLM\\$uninstall_key"
 left=$(reg_query 'HKLM\Software\Classes\Applications' /s | grep -i 'vantrel' || true)
 [ -z "$left" ] || fail "the uninstaller left in the registry: $left"
 step "installed and uninstalled for all users"
