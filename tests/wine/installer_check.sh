@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows installer and the portable zip under Wine, in a fresh prefix of their own:
 #   tests/wine/installer_check.sh BUILD_DIR VERSION
-# 1. vantrel-VERSION-setup.exe /S /CurrentUser installs every staged file into
+# 1. vantrel-VERSION-setup.exe /S /CurrentUser installs (twice) every staged file into
 #    %LOCALAPPDATA%\Programs\Vantrel, with the "Apps" entry, and with the window also the
 #    Start-menu shortcut and "Open with" for each video type, all in HKCU. The exit status
 #    says nothing (a 32-bit installer under a 64-bit-only Wine exits 0 having done nothing):
@@ -93,9 +93,13 @@ check_installed() {
 }
 
 # --- 1. Per user ---------------------------------------------------------------------------
-wine "$installer" /S /CurrentUser </dev/null >/dev/null 2>&1 || true
+# Twice: the second install runs the first one's uninstaller, which must be done before the
+# new files are copied.
 folder=$local_app_data/Programs/Vantrel
-check_installed "$folder"
+for round in 1 2; do
+    wine "$installer" /S /CurrentUser </dev/null >/dev/null 2>&1 || true
+    check_installed "$folder"
+done
 [ ! -e "$program_files/Vantrel" ] || fail "a per-user install wrote to Program Files"
 entry=$(reg_query "HKCU\\$uninstall_key")
 grep -q "DisplayVersion *REG_SZ *$version\$" <<<"$entry" || fail "no Apps entry with the version: $entry"
@@ -105,6 +109,7 @@ grep -qi 'UninstallString *REG_SZ *"C:\\users\\.*\\Programs\\Vantrel\\uninstall.
     fail "the Apps entry has no uninstaller: $entry"
 classes=$(reg_query 'HKCU\Software\Classes' /s)
 if [ $has_window = 1 ]; then
+    [ -f "$folder/platforms/qwindows.dll" ] || fail "no Windows platform plugin: no window opens"
     [ -f "$shortcut" ] || fail "no Start-menu shortcut at $shortcut"
     supported=$(grep -A100 'Applications\\vantrel.exe\\SupportedTypes$' <<<"$classes")
     for ext in "${extensions[@]}"; do
