@@ -56,6 +56,7 @@ VIAddVersionKey /LANG=1033 LegalCopyright "GNU General Public License, version 2
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
+LangString AllUsersNeedsAdmin ${LANG_ENGLISH} "Vantrel was installed for all users of this computer. Uninstall it as an administrator (right-click the uninstaller, Run as administrator)."
 
 ; 1 when installed for all users.
 Var AllUsers
@@ -154,6 +155,15 @@ Function un.onInit
     ; user's.
     ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $0 == $INSTDIR
+        ; Without elevation it could remove nothing of Program Files and HKLM: say so rather
+        ; than leave a half-removed install.
+        UserInfo::GetAccountType
+        Pop $1
+        ${If} $1 != "Admin"
+            MessageBox MB_ICONSTOP "$(AllUsersNeedsAdmin)" /SD IDOK
+            SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+            Quit
+        ${EndIf}
         SetShellVarContext all
     ${Else}
         SetShellVarContext current
