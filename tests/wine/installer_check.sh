@@ -59,9 +59,15 @@ export WINEPREFIX=$build/wine-installer
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY WINEPATH
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-installer.XXXXXX")
+passed=0
+# The prefix (about 700 MB) is kept only after a failure, to look into.
 cleanup() {
     wineserver -k >/dev/null 2>&1 || true
     rm -rf "$work"
+    if [ $passed = 1 ]; then
+        wineserver -w >/dev/null 2>&1 || true
+        rm -rf "$WINEPREFIX"
+    fi
 }
 trap cleanup EXIT
 wineserver -k >/dev/null 2>&1 || true
@@ -186,3 +192,4 @@ grep -qF '320x240' <<<"$dry" || fail "the portable copy did not take profile 3: 
 [ ! -e "$app_data/Vantrel" ] && [ ! -e "$local_app_data/Vantrel" ] ||
     fail "the portable copy wrote to the user's profile"
 step "the portable zip keeps its settings beside the program"
+passed=1
