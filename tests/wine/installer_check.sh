@@ -107,6 +107,11 @@ for round in 1 2; do
     check_installed "$folder"
 done
 [ ! -e "$program_files/Vantrel" ] || fail "a per-user install wrote to Program Files"
+licences=(LICENSE.txt ffmpeg/licenses/ffmpeg ffmpeg/licenses/lame ffmpeg/licenses/x264)
+[ $has_window = 1 ] && licences+=(licenses/Qt)
+for licence in "${licences[@]}"; do
+    [ -n "$(find "$folder/$licence" -type f -size +0 2>/dev/null)" ] || fail "no licence $licence"
+done
 entry=$(reg_query "HKCU\\$uninstall_key")
 grep -q "DisplayVersion *REG_SZ *$version\$" <<<"$entry" || fail "no Apps entry with the version: $entry"
 grep -q 'Publisher *REG_SZ *.' <<<"$entry" || fail "the Apps entry has no publisher"
