@@ -14,7 +14,7 @@
 #    administrator's token): it installs for all users, into Program Files and HKLM, and the
 #    uninstaller finds and removes that install.
 # 5. The zip holds the same files and a portable.ini, which makes vantrel-cli.exe read its
-#    settings beside itself.
+#    settings beside itself; neither it nor the window writes to the user's profile.
 # Run by ctest inside tests/wine/run.sh; this prefix gets its own wineserver, ended on exit.
 set -euo pipefail
 
@@ -48,6 +48,17 @@ wait_uninstalled() {
     done
     [ ! -e "$folder" ] || fail "the uninstaller left $(cd "$folder" && find . | head)"
     fail "the uninstaller left the Apps entry $key"
+}
+
+# The window on Qt's offscreen platform: still running after a while means Qt, its plugins
+# and the runtime were all found. Ended by its process id.
+start_window() {
+    QT_QPA_PLATFORM=offscreen wine "$1" </dev/null >"$work/window.log" 2>&1 &
+    local window=$!
+    sleep 10
+    kill -0 "$window" 2>/dev/null || fail "$1 ended: $(cat "$work/window.log")"
+    kill "$window"
+    wait "$window" 2>/dev/null || true
 }
 
 for file in "$installer" "$zip" "$types"; do
@@ -150,14 +161,7 @@ step "the installed vantrel-cli.exe converted a clip"
 if [ $has_window = 1 ]; then
     wine "$folder/vantrel.exe" --version </dev/null | grep -q "$version" ||
         fail "the installed vantrel.exe does not answer --version"
-    # The window on Qt's offscreen platform: still running after a while means Qt, its
-    # plugins and the runtime were all found. Ended by its process id.
-    QT_QPA_PLATFORM=offscreen wine "$folder/vantrel.exe" </dev/null >"$work/window.log" 2>&1 &
-    window=$!
-    sleep 10
-    kill -0 "$window" 2>/dev/null || fail "the installed vantrel.exe ended: $(cat "$work/window.log")"
-    kill "$window"
-    wait "$window" 2>/dev/null || true
+    start_window "$folder/vantrel.exe"
     step "the installed vantrel.exe started"
 fi
 
@@ -187,6 +191,9 @@ portable=$work/Vantrel
 [ -f "$portable/portable.ini" ] || fail "the zip has no portable.ini"
 [ "$(cd "$portable" && find . -type f ! -name portable.ini | sort)" = "$staged" ] ||
     fail "the zip's files differ from the installer's"
+# What the installed window kept in the profile stays after an uninstall, as it should; the
+# portable copy must not add to it.
+rm -rf "$app_data/Vantrel" "$local_app_data/Vantrel"
 # Settings beside the program: the output folder and profile a dry run shows come from there.
 printf '[Settings]\r\nOut Path=%s\r\nFormat=3\r\n' "$(windows_path "$work/portable out")" \
     >"$portable/vantrel.ini"
@@ -194,6 +201,7 @@ dry=$(wine "$portable/vantrel-cli.exe" --dry-run "$(windows_path "$clip")" </dev
     fail "the portable vantrel-cli.exe failed a dry run"
 grep -qF 'portable out' <<<"$dry" || fail "the portable copy ignored its settings: $dry"
 grep -qF '320x240' <<<"$dry" || fail "the portable copy did not take profile 3: $dry"
+[ $has_window = 1 ] && start_window "$portable/vantrel.exe"
 [ ! -e "$app_data/Vantrel" ] && [ ! -e "$local_app_data/Vantrel" ] ||
     fail "the portable copy wrote to the user's profile"
 step "the portable zip keeps its settings beside the program"
