@@ -16,6 +16,9 @@ SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
 ManifestSupportedOS all
+; A file that cannot be written (a running vantrel.exe holds it) stops the install with an
+; error, rather than being skipped into a mixed install that reports success.
+AllowSkipFiles off
 
 !include MUI2.nsh
 !include LogicLib.nsh
