@@ -87,7 +87,12 @@ public:
         ::GetExitCodeProcess(process_, &code);
         return static_cast<int>(code);
     }
-    std::string Out() const { return ReadFile(outPath_); }
+    // Its standard output, lines ending in "\n" (it writes text, "\r\n" on Windows).
+    std::string Out() const {
+        std::string out = ReadFile(outPath_);
+        for (std::size_t at; (at = out.find("\r\n")) != std::string::npos;) out.erase(at, 1);
+        return out;
+    }
     std::string Err() const { return ReadFile(errPath_); }
 
 private:
