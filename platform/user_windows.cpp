@@ -2,14 +2,13 @@
 // After windows.h, which it needs.
 #include <sddl.h>
 
-#include <cerrno>
 #include <vector>
 
 #include "platform/fs.h"
 #include "platform/path.h"
 #include "platform/user.h"
+#include "platform/user_common.h"
 #include "platform/wide_text.h"
-#include "platform/windows_error.h"
 
 namespace platform {
 namespace {
@@ -47,25 +46,23 @@ std::string UserId() {
     return ::GetUserNameW(name, &size) ? Utf8FromWide(name) : "user";
 }
 
-// %TEMP% is inside the user's profile, which Windows already keeps from other users.
-std::string UserRuntimeFolder(FileStatus* status) {
+namespace user {
+
+std::string SessionFolder() {
+    return "";  // none on Windows: the temporary folder is the user's own already
+}
+
+// %TEMP% lies in the user's profile, which Windows already keeps from other users.
+std::string TemporaryFolder() {
     wchar_t temp[MAX_PATH + 1] = L"";
     const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-    if (length == 0 || length > MAX_PATH) {
-        if (status)
-            *status = FileStatus(
-                "cannot find the temporary folder: " + SystemErrorText(::GetLastError()), ENOENT);
-        return "";
-    }
-    std::string base = Utf8FromWide(std::wstring_view(temp, length));
-    while (base.size() > path::RootLength(base) && path::IsSeparator(base.back())) base.pop_back();
-    const std::string folder = path::Join(base, "vantrel-" + UserId());
-    if (FileStatus own = EnsurePrivateFolder(folder); !own) {
-        if (status)
-            *status = std::move(own);
-        return "";
-    }
+    std::string folder = length > 0 && length <= MAX_PATH
+                             ? Utf8FromWide(std::wstring_view(temp, length))
+                             : path::Join(HomeDir(), "AppData\\Local\\Temp");
+    while (folder.size() > path::RootLength(folder) && path::IsSeparator(folder.back()))
+        folder.pop_back();
     return folder;
 }
 
+}  // namespace user
 }  // namespace platform
