@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -128,6 +129,31 @@ protected:
     testing_support::EngineFolders folders;
 };
 
+// Waits until `part` holds at least `bytes`.
+void WaitUntilWriting(const CliRun& cli, const std::string& part, std::uintmax_t bytes) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    auto writing = [&] {
+        std::error_code none;
+        const std::uintmax_t size = std::filesystem::file_size(std::filesystem::u8path(part), none);
+        return !none && size >= bytes;
+    };
+    while (!writing() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(writing()) << "the conversion never started: " << cli.Err();
+}
+
+// Presses Ctrl+C in the console and waits for `cli` to end. Ctrl+C goes to every program of
+// the console: this one ignores it.
+int PressCtrlC(CliRun& cli) {
+    ::SetConsoleCtrlHandler(nullptr, TRUE);
+    const bool sent = ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != 0;
+    const DWORD why = ::GetLastError();
+    EXPECT_TRUE(sent) << "no console to press Ctrl+C in (error " << why << ")";
+    const int status = cli.Wait();
+    ::SetConsoleCtrlHandler(nullptr, FALSE);
+    return status;
+}
+
 TEST_F(CliConsoleTest, CtrlCStopsTheBatchAndLeavesNoPartialOutputBehind) {
     const std::string done = folders.Source("done.avi");
     const std::string stopped = folders.Source("stopped.avi", "write-output 5000\nhang\n");
@@ -136,32 +162,40 @@ TEST_F(CliConsoleTest, CtrlCStopsTheBatchAndLeavesNoPartialOutputBehind) {
 
     CliRun cli(Cli(), Arguments({done, stopped, next}), folders.Path("cli"));
     ASSERT_TRUE(cli.Started());
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    auto writing = [&] {
-        std::error_code none;
-        return std::filesystem::file_size(std::filesystem::u8path(part), none) == 5000;
-    };
-    while (!writing() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(writing()) << "the second conversion never started: " << cli.Err();
+    WaitUntilWriting(cli, part, 5000);
     const std::string result = ReadFile(folders.Out("done.flv"));
-
-    // Ctrl+C goes to every program of the console, this one included, which ignores it.
-    ::SetConsoleCtrlHandler(nullptr, TRUE);
-    const bool sent = ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0) != 0;
-    const DWORD why = ::GetLastError();
-    ASSERT_TRUE(sent) << "no console to press Ctrl+C in (error " << why << ")";
-    const int status = cli.Wait();
-    ::SetConsoleCtrlHandler(nullptr, FALSE);
-
-    EXPECT_EQ(status, 130) << cli.Err();
+    EXPECT_EQ(PressCtrlC(cli), 130) << cli.Err();
     EXPECT_EQ(cli.Out(), "Complete\t" + done + "\nStop\t" + stopped + "\n");
     EXPECT_FALSE(result.empty());
-    EXPECT_EQ(ReadFile(folders.Out("done.flv")), result) << "an earlier result changed";
+    EXPECT_EQ(ReadFile(folders.Out("done.flv")), result) << "the earlier result changed";
     EXPECT_FALSE(Exists(part));
     EXPECT_FALSE(Exists(folders.Out("stopped.flv")));
     EXPECT_FALSE(Exists(folders.Out("next.flv")));
     EXPECT_TRUE(Exists(stopped));
+}
+
+// The same with the programs a user runs: bin\vantrel-cli.exe, the adapter (bin\DLL\ffmpeg.exe)
+// and FFmpeg (bin\ffmpeg\ffmpeg.exe), which the adapter asks to stop with "q".
+TEST_F(CliConsoleTest, CtrlCStopsARealConversionThroughTheAdapter) {
+    const std::string ffmpeg = VANTREL_BIN_DIR "/ffmpeg/ffmpeg.exe";
+    if (!Exists(ffmpeg))
+        GTEST_SKIP() << "no FFmpeg for Windows in " << VANTREL_BIN_DIR;
+    const std::string clip = folders.In("long clip.avi");
+    CliRun make(ffmpeg,
+                {"-nostdin", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=320x240:rate=25",
+                 "-t", "120", "-c:v", "mpeg4", "-q:v", "20", clip},
+                folders.Path("make"));
+    ASSERT_EQ(make.Wait(), 0) << make.Err();
+    const std::string part = engine::PartPathOf(folders.Out("long clip.flv"));
+
+    CliRun cli(kCli, Arguments({clip}), folders.Path("cli"));
+    ASSERT_TRUE(cli.Started());
+    WaitUntilWriting(cli, part, 1);
+    EXPECT_EQ(PressCtrlC(cli), 130) << cli.Err();
+    EXPECT_EQ(cli.Out(), "Stop\t" + clip + "\n");
+    EXPECT_FALSE(Exists(part));
+    EXPECT_FALSE(Exists(folders.Out("long clip.flv")));
+    EXPECT_TRUE(Exists(clip));
 }
 
 TEST_F(CliConsoleTest, APartialFileThatNobodyHoldsIsReplacedOneThatARunHoldsIsLeftAlone) {
