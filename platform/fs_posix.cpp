@@ -184,25 +184,6 @@ std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t 
     return content;
 }
 
-FileLock::~FileLock() {
-    Release();
-}
-
-FileLock::FileLock(FileLock&& other) noexcept
-    : handle_(other.handle_), removeOnRelease_(std::move(other.removeOnRelease_)) {
-    other.handle_ = kNone;
-}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = other.handle_;
-        removeOnRelease_ = std::move(other.removeOnRelease_);
-        other.handle_ = kNone;
-    }
-    return *this;
-}
-
 void FileLock::Release() {
     if (handle_ != kNone) {
         if (!removeOnRelease_.empty())
