@@ -498,6 +498,10 @@ FileStatus ReplaceFileAtomically(const std::string& requested, const std::string
     return {};
 }
 
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
 std::string ExecutableDir() {
     const std::string program = ExecutablePath();
     return program.empty() ? "." : path::Parent(program);

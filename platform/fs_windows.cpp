@@ -278,6 +278,10 @@ FileStatus ReplaceFileAtomically(const std::string& path, const std::string& con
     return {};
 }
 
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return ::_wfopen(WidePath(path).c_str(), WideFromUtf8(mode).c_str());
+}
+
 std::string ExecutableDir() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
