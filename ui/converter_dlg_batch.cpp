@@ -30,6 +30,7 @@
 #include "ui/dialog_events.h"
 #include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
+#include "ui/overwrite_questions.h"
 #include "ui/path_text.h"
 #include "ui/ui_services.h"
 
@@ -82,13 +83,14 @@ void CConverterDlg::ConvertRows(const std::vector<int>& only) {
     planOptions.existing = engine::ExistingTargets::Ask;
     planOptions.only = only;
     const engine::Plan plan = m_jobs.PlanAll(planOptions);
-    int questions = static_cast<int>(std::count_if(
-        plan.rows.begin(), plan.rows.end(),
-        [](const engine::PlanEntry& entry) { return entry.verdict == engine::Verdict::Ask; }));
+    ui::OverwriteQuestions questions(
+        services_, this,
+        static_cast<int>(std::count_if(
+            plan.rows.begin(), plan.rows.end(),
+            [](const engine::PlanEntry& entry) { return entry.verdict == engine::Verdict::Ask; })));
 
     std::vector<engine::Job> jobs;
     std::vector<int> rows;
-    std::optional<bool> toAll;  // the answer for every question left
     for (int row = 0; row < static_cast<int>(plan.rows.size()); ++row) {
         const engine::PlanEntry& entry = plan.rows[row];
         switch (entry.verdict) {
@@ -100,23 +102,7 @@ void CConverterDlg::ConvertRows(const std::vector<int>& only) {
                 ShowRow(row);
                 continue;
             case engine::Verdict::Ask: {
-                --questions;
-                bool yes = toAll.value_or(false);
-                if (!toAll) {
-                    const ui::OverwriteAnswer answer =
-                        services_.AskOverwrite(this,
-                                               QStringLiteral("Are you want to overtwrite  ") +
-                                                   ui::PathText(entry.target) + QStringLiteral("!"),
-                                               questions > 0);
-                    yes = answer == ui::OverwriteAnswer::Yes ||
-                          answer == ui::OverwriteAnswer::YesToAll;
-                    if (answer == ui::OverwriteAnswer::YesToAll)
-                        toAll = true;
-                    else if (answer == ui::OverwriteAnswer::NoToAll ||
-                             answer == ui::OverwriteAnswer::Cancel)
-                        toAll = false;
-                }
-                if (!yes)
+                if (!questions.MayReplace(entry.target))
                     continue;
                 m_jobs.SetReplaceStamp(row, engine::FileStamp(entry.target));
                 break;
