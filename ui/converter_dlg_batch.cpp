@@ -160,6 +160,7 @@ void CConverterDlg::ConvertRows(const std::vector<int>& only) {
     m_batchRows = std::move(rows);
     m_batchStart = std::chrono::steady_clock::now();
     m_jobsStarted = 0;
+    m_lastStarted = -1;
     m_batchPercent = 0;
     ShowBatchCount();
     m_batch = std::make_unique<engine::Batch>(std::move(jobs), options, m_bStop);
@@ -194,6 +195,7 @@ void CConverterDlg::OnJobStarted(int index, const engine::Job& job) {
     if (item == nullptr)
         return;
     ++m_jobsStarted;
+    m_lastStarted = index;
     m_jobs.Apply(m_batchRows[index], job);
     ShowRow(m_batchRows[index]);
     AnnounceStatus(m_batchRows[index]);
@@ -229,7 +231,12 @@ void CConverterDlg::OnJobEnded(int index, const engine::Job& job, int batchPerce
         AnnounceStatus(m_batchRows[index]);
         item->setData(ui::kColumnStatus, CJobListCtrl::kProgressRole, QVariant());
     }
-    m_progress->setValue(OneAtATime() ? m_progress->minimum() : batchPercent);
+    // One at a time, a job's result may be read back while the next one converts: the bar
+    // is emptied only when no later job has started.
+    if (!OneAtATime())
+        m_progress->setValue(batchPercent);
+    else if (index == m_lastStarted)
+        m_progress->setValue(m_progress->minimum());
     ShowBatchCount();
 }
 
