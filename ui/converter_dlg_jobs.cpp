@@ -24,6 +24,7 @@
 #include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
 #include "ui/overwrite_questions.h"
+#include "ui/picked_path.h"
 #include "ui/path_text.h"
 #include "ui/ui_services.h"
 #include "ui/video_file_types.h"
@@ -116,7 +117,7 @@ void CConverterDlg::OnAdd() {
     m_bStop = false;
     const QStringList picked = services_.PickFiles(this, ui::VideoFileTypes());
     std::vector<std::string> paths;
-    for (const QString& path : picked) paths.push_back(ui::PathBytes(path));
+    for (const QString& path : picked) paths.push_back(ui::PickedPathBytes(path));
     if (!paths.empty())
         AddFiles(paths, true);
 }
