@@ -273,12 +273,10 @@ void CConverterDlg::ShowRunningTimes(int row) {
 
 // Screen readers hear of a row's new status as it happens.
 void CConverterDlg::AnnounceStatus(int row) {
-    if (!QAccessible::isActive())
-        return;
     const int header = m_listJobs->isHeaderHidden() ? 0 : 1;
     QAccessibleEvent event(m_listJobs, QAccessible::NameChanged);
     event.setChild((row + header) * m_listJobs->columnCount() + ui::kColumnStatus);
-    QAccessible::updateAccessibility(&event);
+    services_.Announce(event);
 }
 
 void CConverterDlg::OnEngineAlert(const std::string& text) {
