@@ -44,8 +44,8 @@ TEST_F(CliTest, HelpAndVersionAnswerOnStandardOutput) {
     EXPECT_EQ(help.err, "");
     EXPECT_EQ(help.out.rfind("Usage: vantrel-cli ", 0), 0u) << help.out;
     // The options, and how a name with a control character is printed.
-    for (const char* text : {"--profile", "--out", "--overwrite", "--jobs", "-j,", "--dry-run",
-                             "--probe", " \\\\,", " \\n,", " \\t,", "\\xHH", ".part"})
+    for (const char* text : {"--profile", "--out", "--overwrite", "--no-verify", "--jobs", "-j,",
+                             "--dry-run", "--probe", " \\\\,", " \\n,", " \\t,", "\\xHH", ".part"})
         EXPECT_NE(help.out.find(text), std::string::npos) << text;
 
     const ChildResult version = Run({"--version"});
