@@ -24,8 +24,8 @@
 #include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
 #include "ui/overwrite_questions.h"
-#include "ui/picked_path.h"
 #include "ui/path_text.h"
+#include "ui/picked_path.h"
 #include "ui/ui_services.h"
 #include "ui/video_file_types.h"
 
