@@ -98,7 +98,7 @@ package_test() {
     [ "$(dpkg-deb -f "$deb" Version)" = "$VERSION" ] || fail "the package version is not $VERSION"
     local depends dependency
     depends=$(dpkg-deb -f "$deb" Depends)
-    for dependency in ffmpeg libc6 libstdc++6 libqt6widgets6 libqt6svg6; do
+    for dependency in ffmpeg libc6 libstdc++6 libqt6widgets6; do
         [[ ", $depends," == *", $dependency "* || ", $depends," == *", $dependency,"* ]] ||
             fail "the package does not depend on $dependency: $depends"
     done
