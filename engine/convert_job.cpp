@@ -177,12 +177,16 @@ ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
         return Failed(why, exitCode);
     }
     // The partial file stays locked until its result is published or removed.
-    const auto lock = std::make_shared<platform::FileLock>(std::move(owned));
-    FinishStep rest = [part, job, seconds = scanner.TimeSeconds(), exitCode, settings, &stop,
-                       lock] { return FinishRun(part, job, seconds, exitCode, settings, stop); };
     if (finish == nullptr || !settings.verify)
-        return rest();
-    *finish = std::move(rest);
+        return FinishRun(part, job, scanner.TimeSeconds(), exitCode, settings, stop);
+    // The check of a conversion that has ended is not cut short by a stop that comes while the
+    // next job runs: to the user this job is done, and stopping the next one must not throw
+    // its result away. The check is bounded by the silence limit like any run of the tool.
+    static const std::atomic<bool> kNotStopped{false};
+    const auto lock = std::make_shared<platform::FileLock>(std::move(owned));
+    *finish = [part, job, seconds = scanner.TimeSeconds(), exitCode, settings, lock] {
+        return FinishRun(part, job, seconds, exitCode, settings, kNotStopped);
+    };
     return {JobState::Converting, "", exitCode};
 }
 

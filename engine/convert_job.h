@@ -64,7 +64,8 @@ using FinishStep = std::function<ConvertResult()>;
 // writing the same target, and fails when the source changed while it was converted. With
 // `finish` given and the check on, a run that ended well returns Converting and leaves the
 // read-back and the publishing to `*finish`, which the caller runs once (while it converts
-// the next job, say). Never throws.
+// the next job, say); that check runs to its end even when `stop` is set meanwhile. Never
+// throws.
 ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
                          const std::atomic<bool>& stop, const ConvertCallbacks& callbacks,
                          FinishStep* finish = nullptr);
