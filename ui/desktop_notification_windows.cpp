@@ -2,6 +2,7 @@
 // the notification area, which is there only while the message is.
 #include <QApplication>
 #include <QPointer>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -22,7 +23,12 @@ void UiServices::Notify(const QString& summary, const QString& body) {
     static QPointer<QSystemTrayIcon> tray;
     static QPointer<QTimer> hide;
     if (tray.isNull()) {
-        tray = new QSystemTrayIcon(QApplication::windowIcon(), qApp);
+        // Windows shows no icon, and so no message, without a picture: the program's icon, or
+        // the style's information sign when that could not be drawn.
+        QIcon icon = QApplication::windowIcon();
+        if (icon.pixmap(16).isNull())
+            icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxInformation);
+        tray = new QSystemTrayIcon(icon, qApp);
         tray->setToolTip(QString::fromLatin1(product::kTitle));
         hide = new QTimer(tray);
         hide->setSingleShot(true);
