@@ -242,8 +242,9 @@ private:
     std::unique_ptr<engine::Batch> m_batch;
     std::unique_ptr<ui::DialogBatchEvents> m_batchEvents;
     std::thread m_worker;
-    std::optional<platform::KeepAwake> m_keepAwake;  // the computer stays awake for the batch
-    std::vector<int> m_batchRows;                    // the list row of each job of the batch
+    // Keeps the computer awake from the batch's start to its end.
+    std::optional<platform::KeepAwake> m_keepAwake;
+    std::vector<int> m_batchRows;  // the list row of each job of the batch
     std::chrono::steady_clock::time_point m_batchStart;
     int m_jobsStarted = 0;
     int m_batchPercent = 0;
