@@ -6,7 +6,7 @@
 namespace platform {
 
 // The folder of vantrel.ini: $XDG_CONFIG_HOME/vantrel (default ~/.config/vantrel); on Windows
-// %APPDATA%\Vantrel.
+// %APPDATA%\Vantrel, or the program's own folder when a portable.ini lies beside it.
 std::string SettingsFolder();
 
 // The output folder until the user picks another: ~/ZedovAvizevare; on Windows
@@ -18,7 +18,8 @@ std::string DefaultOutputFolder();
 std::string FallbackOutputFolder();
 
 // The folder for what Vantrel keeps between sessions besides its settings (the queue, logs):
-// $XDG_STATE_HOME/vantrel (default ~/.local/state/vantrel); on Windows %LOCALAPPDATA%\Vantrel.
+// $XDG_STATE_HOME/vantrel (default ~/.local/state/vantrel); on Windows %LOCALAPPDATA%\Vantrel, or
+// the program's own folder when a portable.ini lies beside it.
 std::string StateFolder();
 
 }  // namespace platform

@@ -13,6 +13,23 @@ namespace {
 
 constexpr char kFolderName[] = "Vantrel";
 constexpr char kOutputFolderName[] = "ZedovAvizevare";
+// A file of this name beside the program makes the copy portable: its settings and its state
+// live in the program's folder (a USB stick, an unpacked zip) and nothing is left in the
+// user's profile.
+constexpr char kPortableMarker[] = "portable.ini";
+
+// The program's folder when it is a portable copy, else "". Looked up once: the marker is put
+// there before the program starts, and every caller must see the same folders.
+const std::string& PortableFolder() {
+    static const std::string folder = [] {
+        const std::string here = ExecutableDir();
+        return !here.empty() && PathExists(path::Join(here, kPortableMarker)) &&
+                       !FolderExists(path::Join(here, kPortableMarker))
+                   ? here
+                   : std::string();
+    }();
+    return folder;
+}
 
 // %LOCALAPPDATA% (the environment first, as for the other folders), else the known folder.
 std::string LocalAppData() {
@@ -33,6 +50,8 @@ std::string LocalAppData() {
 }  // namespace
 
 std::string SettingsFolder() {
+    if (!PortableFolder().empty())
+        return PortableFolder();
     return path::Join(ConfigDir(), kFolderName);
 }
 
@@ -50,6 +69,8 @@ std::string FallbackOutputFolder() {
 }
 
 std::string StateFolder() {
+    if (!PortableFolder().empty())
+        return PortableFolder();
     return path::Join(LocalAppData(), kFolderName);
 }
 

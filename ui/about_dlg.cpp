@@ -31,7 +31,7 @@ void CAboutDlg::BuildFromTemplate() {
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("icon"));
-    icon->setPixmap(QIcon(res::IconPath(143)).pixmap(kIconSize, kIconSize));
+    icon->setPixmap(res::Icon(143).pixmap(kIconSize, kIconSize));
     const QRect iconRect = dlg.ToPixels({8, 9, 20, 20});
     icon->setGeometry(iconRect.x(), iconRect.y(), kIconSize, kIconSize);
     icon->setAccessibleName(QString::fromLatin1(product::kTitle));

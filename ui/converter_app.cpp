@@ -22,7 +22,7 @@ void CConverterApp::SetIncoming(QStringList files, ui::SingleInstance* instance)
 bool CConverterApp::InitInstance() {
     QApplication::setApplicationName(QString::fromLatin1(product::kTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(product::kVersion));
-    QApplication::setWindowIcon(QIcon(res::IconPath(128)));
+    QApplication::setWindowIcon(res::Icon(128));
 
     CConverterDlg dlg(nullptr, services_);
     ui::StopAtSessionEnd(dlg);

@@ -42,7 +42,7 @@
 
 CConverterDlg::CConverterDlg(QWidget* parent, ui::UiServices* services)
     : QDialog(parent),
-      m_hIcon(res::IconPath(128)),
+      m_hIcon(res::Icon(128)),
       services_(services ? *services : ui::DefaultUiServices()),
       m_probeLimit(engine::kDefaultProbeLimit),
       m_silenceLimit(engine::kDefaultSilenceLimit) {

@@ -109,6 +109,15 @@ unpack() {
 }
 
 build_qtbase() {
+    # An interrupted build carries on where it stopped: the configured tree is kept until the
+    # install is done.
+    if [ -f "$prefix/build/qtbase-build/build.ninja" ]; then
+        cd "$prefix/build/qtbase-build"
+        cmake --build . --parallel "$jobs"
+        cmake --install .
+        rm -rf "$prefix/build/qt6-base" "$prefix/build/qtbase-build"
+        return 0
+    fi
     unpack qt6-base "$qtbase_version"
     mkdir -p "$prefix/build/qtbase-build"
     cd "$prefix/build/qtbase-build"

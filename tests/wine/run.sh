@@ -6,7 +6,8 @@
 # ended afterwards: a wineserver started by the first test would inherit ctest's output pipe,
 # which makes every test wait for it (about 2.5 s each) and can hang a pipeline for good.
 # The Windows FFmpeg in BUILD_DIR/bin/ffmpeg is also on the Windows PATH, for the test programs
-# to make clips and probe results with. Linux's programs cannot serve them: Wine starts one,
+# to make clips and probe results with, and so is BUILD_DIR/bin, where the Qt and C++ runtime
+# DLLs and Qt's plugins lie beside vantrel.exe, for the window's test programs. Linux's programs cannot serve them: Wine starts one,
 # but its exit status and output do not come back. Checks by Linux's ffprobe are made from
 # this side instead (tests/wine/flv_check.sh).
 set -euo pipefail
@@ -24,7 +25,11 @@ export LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
 # Windows paths of the Unix folders the tests need: Wine shows / as drive Z:.
-export WINEPATH="Z:${build//\//\\}\\bin\\ffmpeg"
+bin="Z:${build//\//\\}\\bin"
+export WINEPATH="$bin\\ffmpeg;$bin"
+export QT_PLUGIN_PATH="$bin"
+# The window's tests draw on Qt's offscreen platform, as on Linux.
+export QT_QPA_PLATFORM=offscreen
 
 wineserver -k >/dev/null 2>&1 || true
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
