@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Vantrel's benchmarks: what vantrel-cli costs next to running FFmpeg directly.
-#   bench/run.sh BIN_FOLDER     (./run bench does this with build/bin)
+#   bench/run.sh BIN_FOLDER [SECTION...]     (./run bench [SECTION...] does this with build/bin)
+# The sections are probe, batch and verify; all three when none is named.
 #
 # The clips are made with FFmpeg's lavfi sources in a temporary folder. Each figure is the
 # median of REPS runs (default 5, or $VANTREL_BENCH_REPS), after one warm-up run, and all are
@@ -15,21 +16,36 @@
 #   batch -j2  vantrel-cli --jobs 2 / FFmpeg two at a time (xargs -P2)
 #   jobs gain  vantrel-cli --jobs 2 / FFmpeg one at a time: what two at once buy
 #   cpu        vantrel-cli's own CPU time (not its children's) / the batch's wall time
-#   verify P   vantrel-cli --jobs 1 --profile P on the ten clips, each result read back by
-#              FFmpeg before it counts as complete (the default) / the same with --no-verify,
-#              for the profiles 1 to 6 (the batch figures above use --no-verify)
+#   verify P   vantrel-cli --jobs 1 --profile P on four 60-second clips (a batch of real
+#              videos is minutes long; $VANTREL_BENCH_VERIFY_SECONDS), each result read back
+#              by FFmpeg before it counts as complete (the default) / the same with --no-verify,
+#              for the profiles 1 to 6 (the batch figures above use --no-verify); the two runs
+#              of a pair take turns going first
 # Run it on an otherwise idle machine: other work on the cores shows up in every figure.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-bin=$(cd "${1:?usage: bench/run.sh BIN_FOLDER}" && pwd)
+bin=$(cd "${1:?usage: bench/run.sh BIN_FOLDER [probe|batch|verify]...}" && pwd)
+shift
+sections=("$@")
+[ ${#sections[@]} -eq 0 ] && sections=(probe batch verify)
 cli=$bin/vantrel-cli
 reps=${VANTREL_BENCH_REPS:-5}
+verify_seconds=${VANTREL_BENCH_VERIFY_SECONDS:-60}
 
 fail() {
     echo "bench: $*" >&2
     exit 1
 }
+
+for section in "${sections[@]}"; do
+    case $section in
+        probe | batch | verify) ;;
+        *) fail "no section '$section': probe, batch or verify" ;;
+    esac
+done
+# wants SECTION: whether the section was asked for.
+wants() { [[ " ${sections[*]} " == *" $1 "* ]]; }
 
 [ -x "$cli" ] || fail "$cli is missing; build Vantrel first"
 [ -x "$bin/DLL/ffmpeg" ] || fail "$bin/DLL/ffmpeg is missing; build Vantrel first"
@@ -50,18 +66,29 @@ make_clip() {
         -c:v mpeg4 -q:v 5 -c:a mp2 "$1" || fail "FFmpeg could not make $1"
 }
 
-echo "bench: making 20 probe clips and ten 10-second clips in $work"
-mkdir -p "$work/probe" "$work/batch" "$work/out-cli" "$work/out-ffmpeg"
+echo "bench: making the clips (${sections[*]}) in $work"
+mkdir -p "$work/probe" "$work/batch" "$work/verify" "$work/out-cli" "$work/out-ffmpeg"
 probe_clips=()
-for i in $(seq -w 1 20); do
-    make_clip "$work/probe/clip$i.avi" 2 $((200 + 10 * 10#$i))
-    probe_clips+=("$work/probe/clip$i.avi")
-done
+if wants probe; then
+    for i in $(seq -w 1 20); do
+        make_clip "$work/probe/clip$i.avi" 2 $((200 + 10 * 10#$i))
+        probe_clips+=("$work/probe/clip$i.avi")
+    done
+fi
 batch_clips=()
-for i in $(seq -w 1 10); do
-    make_clip "$work/batch/clip$i.avi" 10 $((300 + 20 * 10#$i))
-    batch_clips+=("$work/batch/clip$i.avi")
-done
+if wants batch; then
+    for i in $(seq -w 1 10); do
+        make_clip "$work/batch/clip$i.avi" 10 $((300 + 20 * 10#$i))
+        batch_clips+=("$work/batch/clip$i.avi")
+    done
+fi
+verify_clips=()
+if wants verify; then
+    for i in 1 2 3 4; do
+        make_clip "$work/verify/clip$i.avi" "$verify_seconds" $((500 + 40 * i))
+        verify_clips+=("$work/verify/clip$i.avi")
+    done
+fi
 
 now() { echo "$EPOCHREALTIME"; }
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.4f", b - a }'; }
@@ -133,61 +160,75 @@ batch_ffmpeg() {
     elapsed "$start" "$end"
 }
 
-# verify_cli PROFILE [--no-verify]: the wall time of the ten conversions one at a time.
+# verify_cli PROFILE [--no-verify]: the wall time of the verify clips' conversions one at a
+# time.
 verify_cli() {
     local start end
     rm -f "$work/out-cli"/*.flv
     start=$(now)
-    "$cli" --jobs 1 --profile "$1" ${2:+"$2"} --out "$work/out-cli" "${batch_clips[@]}" \
+    "$cli" --jobs 1 --profile "$1" ${2:+"$2"} --out "$work/out-cli" "${verify_clips[@]}" \
         >/dev/null || fail "vantrel-cli --profile $1 ${2:-} failed"
     end=$(now)
+    [ "$(find "$work/out-cli" -name '*.flv' | wc -l)" -eq ${#verify_clips[@]} ] ||
+        fail "vantrel-cli --profile $1 ${2:-} wrote too few FLVs"
     elapsed "$start" "$end"
 }
 
 echo "bench: warming up"
-probe_cli 2 >/dev/null
-probe_ffmpeg >/dev/null
-batch_cli 2 >/dev/null
-batch_ffmpeg 2 >/dev/null
+if wants probe; then
+    probe_cli 2 >/dev/null
+    probe_ffmpeg >/dev/null
+fi
+if wants batch; then
+    batch_cli 2 >/dev/null
+    batch_ffmpeg 2 >/dev/null
+fi
+wants verify && verify_cli 3 >/dev/null
 
 share() { awk -v c="$1" -v w="$2" 'BEGIN { printf "%.5f", c / w }'; }
 probe1=() probe2=() probe_loop=() probe_xargs=() batch1=() batch2=() ffmpeg1=() ffmpeg2=() cpu1=() cpu2=()
 for run in $(seq 1 "$reps"); do
+    wants probe || wants batch || break
     echo "bench: run $run of $reps"
-    probe1+=("$(probe_cli 1)")
-    probe2+=("$(probe_cli 2)")
-    probe_loop+=("$(probe_ffmpeg)")
-    probe_xargs+=("$(probe_ffmpeg 2)")
-    read -r wall own < <(batch_cli 1)
-    batch1+=("$wall")
-    cpu1+=("$(share "$own" "$wall")")
-    read -r wall own < <(batch_cli 2)
-    batch2+=("$wall")
-    cpu2+=("$(share "$own" "$wall")")
-    ffmpeg1+=("$(batch_ffmpeg 1)")
-    ffmpeg2+=("$(batch_ffmpeg 2)")
+    if wants probe; then
+        probe1+=("$(probe_cli 1)")
+        probe2+=("$(probe_cli 2)")
+        probe_loop+=("$(probe_ffmpeg)")
+        probe_xargs+=("$(probe_ffmpeg 2)")
+    fi
+    if wants batch; then
+        read -r wall own < <(batch_cli 1)
+        batch1+=("$wall")
+        cpu1+=("$(share "$own" "$wall")")
+        read -r wall own < <(batch_cli 2)
+        batch2+=("$wall")
+        cpu2+=("$(share "$own" "$wall")")
+        ffmpeg1+=("$(batch_ffmpeg 1)")
+        ffmpeg2+=("$(batch_ffmpeg 2)")
+    fi
 done
 
+# With and without the check in turns, the order switching every run, so that a machine whose
+# load drifts weighs on both alike.
 declare -A verify_on verify_off
 for profile in 1 2 3 4 5 6; do
+    wants verify || break
     on=() off=()
     for run in $(seq 1 "$reps"); do
         echo "bench: verification, profile $profile, run $run of $reps"
-        on+=("$(verify_cli "$profile")")
-        off+=("$(verify_cli "$profile" --no-verify)")
+        if ((run % 2)); then
+            on+=("$(verify_cli "$profile")")
+            off+=("$(verify_cli "$profile" --no-verify)")
+        else
+            off+=("$(verify_cli "$profile" --no-verify)")
+            on+=("$(verify_cli "$profile")")
+        fi
     done
+    echo "bench: profile $profile with the check ${on[*]} s, without ${off[*]} s"
     verify_on[$profile]=$(median "${on[@]}")
     verify_off[$profile]=$(median "${off[@]}")
 done
 
-p1=$(median "${probe1[@]}")
-p2=$(median "${probe2[@]}")
-pl=$(median "${probe_loop[@]}")
-px=$(median "${probe_xargs[@]}")
-b1=$(median "${batch1[@]}")
-b2=$(median "${batch2[@]}")
-f1=$(median "${ffmpeg1[@]}")
-f2=$(median "${ffmpeg2[@]}")
 cores=$(nproc)
 
 # figure NAME RATIO LIMIT TEXT: one line, with whether RATIO is at most LIMIT.
@@ -199,28 +240,42 @@ figure() {
 
 echo
 echo "Medians of $reps runs on $cores cores:"
-figure probe "$(ratio "$p1" "$pl")" 1.2 \
-    "vantrel-cli --probe --jobs 1 $p1 s / ffmpeg -i loop $pl s, 20 clips"
-figure "probe -j2" "$(ratio "$p2" "$pl")" 0.7 \
-    "vantrel-cli --probe --jobs 2 $p2 s / ffmpeg -i loop $pl s"
-printf '%-10s %6.3f  (no target: the same probes by FFmpeg two at a time, xargs -P2 %s s / loop)\n' \
-    "machine" "$(ratio "$px" "$pl")" "$px"
-figure batch "$(ratio "$b1" "$f1")" 1.05 \
-    "vantrel-cli --jobs 1 $b1 s / FFmpeg one at a time $f1 s, ten 10 s clips"
-figure "batch -j2" "$(ratio "$b2" "$f2")" 1.05 \
-    "vantrel-cli --jobs 2 $b2 s / FFmpeg two at a time (xargs -P2) $f2 s"
-figure "jobs gain" "$(ratio "$b2" "$f1")" 0.7 \
-    "vantrel-cli --jobs 2 $b2 s / FFmpeg one at a time $f1 s; the target is for 2 cores, here $cores"
-# CPU time is counted in clock ticks: a share below one tick per batch reads as 0.
-for jobs in 1 2; do
-    if [ "$jobs" = 1 ]; then cpu=$(median "${cpu1[@]}") wall=$b1; else cpu=$(median "${cpu2[@]}") wall=$b2; fi
-    pct=$(awk -v c="$cpu" 'BEGIN { printf "%.2f", 100 * c }')
-    tick=$(awk -v hz="$(getconf CLK_TCK)" -v w="$wall" 'BEGIN { printf "%.2f", 100 / hz / w }')
-    met=$(awk -v p="$pct" 'BEGIN { print (p < 2) ? "met" : "MISSED" }')
-    printf '%-10s %5.2f%%  target under 2%%     %-6s  vantrel-cli --jobs %s own CPU time / wall time (a clock tick is %s%%)\n' \
-        "cpu -j$jobs" "$pct" "$met" "$jobs" "$tick"
-done
-for profile in 1 2 3 4 5 6; do
-    figure "verify $profile" "$(ratio "${verify_on[$profile]}" "${verify_off[$profile]}")" 1.10 \
-        "vantrel-cli --profile $profile ${verify_on[$profile]} s / with --no-verify ${verify_off[$profile]} s"
-done
+if wants probe; then
+    p1=$(median "${probe1[@]}")
+    p2=$(median "${probe2[@]}")
+    pl=$(median "${probe_loop[@]}")
+    px=$(median "${probe_xargs[@]}")
+    figure probe "$(ratio "$p1" "$pl")" 1.2 \
+        "vantrel-cli --probe --jobs 1 $p1 s / ffmpeg -i loop $pl s, 20 clips"
+    figure "probe -j2" "$(ratio "$p2" "$pl")" 0.7 \
+        "vantrel-cli --probe --jobs 2 $p2 s / ffmpeg -i loop $pl s"
+    printf '%-10s %6.3f  (no target: the same probes by FFmpeg two at a time, xargs -P2 %s s / loop)\n' \
+        "machine" "$(ratio "$px" "$pl")" "$px"
+fi
+if wants batch; then
+    b1=$(median "${batch1[@]}")
+    b2=$(median "${batch2[@]}")
+    f1=$(median "${ffmpeg1[@]}")
+    f2=$(median "${ffmpeg2[@]}")
+    figure batch "$(ratio "$b1" "$f1")" 1.05 \
+        "vantrel-cli --jobs 1 $b1 s / FFmpeg one at a time $f1 s, ten 10 s clips"
+    figure "batch -j2" "$(ratio "$b2" "$f2")" 1.05 \
+        "vantrel-cli --jobs 2 $b2 s / FFmpeg two at a time (xargs -P2) $f2 s"
+    figure "jobs gain" "$(ratio "$b2" "$f1")" 0.7 \
+        "vantrel-cli --jobs 2 $b2 s / FFmpeg one at a time $f1 s; the target is for 2 cores, here $cores"
+    # CPU time is counted in clock ticks: a share below one tick per batch reads as 0.
+    for jobs in 1 2; do
+        if [ "$jobs" = 1 ]; then cpu=$(median "${cpu1[@]}") wall=$b1; else cpu=$(median "${cpu2[@]}") wall=$b2; fi
+        pct=$(awk -v c="$cpu" 'BEGIN { printf "%.2f", 100 * c }')
+        tick=$(awk -v hz="$(getconf CLK_TCK)" -v w="$wall" 'BEGIN { printf "%.2f", 100 / hz / w }')
+        met=$(awk -v p="$pct" 'BEGIN { print (p < 2) ? "met" : "MISSED" }')
+        printf '%-10s %5.2f%%  target under 2%%     %-6s  vantrel-cli --jobs %s own CPU time / wall time (a clock tick is %s%%)\n' \
+            "cpu -j$jobs" "$pct" "$met" "$jobs" "$tick"
+    done
+fi
+if wants verify; then
+    for profile in 1 2 3 4 5 6; do
+        figure "verify $profile" "$(ratio "${verify_on[$profile]}" "${verify_off[$profile]}")" 1.10 \
+            "vantrel-cli --profile $profile ${verify_on[$profile]} s / with --no-verify ${verify_off[$profile]} s, four $verify_seconds s clips"
+    done
+fi

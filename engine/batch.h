@@ -17,6 +17,8 @@
 
 namespace engine {
 
+class JobLog;
+
 struct BatchOptions {
     std::string folder;     // the output folder, absolute
     int profile = 0;        // the output profile list's index
@@ -80,6 +82,8 @@ private:
     void CountRunnable();
     void RemoveAbandonedPartFiles() const;
     void RunJobs(BatchEvents& events);
+    // Records how the job at `index` ended, closes its log and tells the front end.
+    void EndJob(BatchEvents& events, int index, JobLog& log, const ConvertResult& result);
     int BatchPercentLocked() const;
     static int ShareOf(const Job& job);
     // Takes the next job to run, or -1 when none is left or Stop was asked for.

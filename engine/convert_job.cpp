@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 #include "engine/command_line.h"
 #include "engine/encoder_process.h"
@@ -45,6 +46,31 @@ bool SourceChanged(const platform::PathInfo& before, const platform::PathInfo& a
            before.modified != after.modified;
 }
 
+// The end of a run that went well: the result read back when the check is on, then renamed
+// onto the target (a target that appeared meanwhile is replaced only as the job allows); a
+// result that fails is removed.
+ConvertResult FinishRun(const std::string& part, const Job& job, std::optional<double> seconds,
+                        int exitCode, const ConvertSettings& settings,
+                        const std::atomic<bool>& stop) {
+    std::string why;
+    if (settings.verify) {
+        const VerifyOutcome verified =
+            VerifyResult(part, seconds, settings.toolFolder, stop, settings.silenceLimit);
+        if (verified.stopped) {
+            platform::RemoveFile(part);
+            return {JobState::Stop, "stopped", exitCode};
+        }
+        why = verified.failure;
+    }
+    if (why.empty())
+        why = Publish(part, job.target, MayReplaceTarget(job, settings.overwrite));
+    if (!why.empty()) {
+        platform::RemoveFile(part);
+        return Failed(why, exitCode);
+    }
+    return {JobState::Complete, "", exitCode};
+}
+
 }  // namespace
 
 CommandLine JobCommand(const Job& job, const std::string& folder, int profile,
@@ -55,7 +81,8 @@ CommandLine JobCommand(const Job& job, const std::string& folder, int profile,
 }
 
 ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
-                         const std::atomic<bool>& stop, const ConvertCallbacks& callbacks) {
+                         const std::atomic<bool>& stop, const ConvertCallbacks& callbacks,
+                         FinishStep* finish) {
     const platform::PathInfo source = platform::Inspect(job.source);
     if (const std::string why = SourceProblem(job.source, source); !why.empty())
         return Failed(why);
@@ -71,7 +98,7 @@ ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
     const std::string part = PartPathOf(job.target);
     platform::FileLock::Claim claim = platform::FileLock::Claim::Failed;
     platform::FileStatus claimStatus;
-    const platform::FileLock owned = platform::FileLock::Create(part, &claim, &claimStatus);
+    platform::FileLock owned = platform::FileLock::Create(part, &claim, &claimStatus);
     if (claim == platform::FileLock::Claim::Busy)
         return Failed("another run of Vantrel is writing " + job.target + " now");
     if (claim != platform::FileLock::Claim::Created)
@@ -145,23 +172,18 @@ ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
     }
     if (why.empty() && SourceChanged(source, platform::Inspect(job.source)))
         why = "the source changed during the conversion";
-    // The result is read back once before it may become the target.
-    if (why.empty() && settings.verify) {
-        const VerifyOutcome verified = VerifyResult(
-            part, scanner.TimeSeconds(), settings.toolFolder, stop, settings.silenceLimit);
-        if (verified.stopped) {
-            platform::RemoveFile(part);
-            return {JobState::Stop, "stopped", exitCode};
-        }
-        why = verified.failure;
-    }
-    if (why.empty())
-        why = Publish(part, job.target, MayReplaceTarget(job, settings.overwrite));
     if (!why.empty()) {
         platform::RemoveFile(part);
         return Failed(why, exitCode);
     }
-    return {JobState::Complete, "", exitCode};
+    // The partial file stays locked until its result is published or removed.
+    const auto lock = std::make_shared<platform::FileLock>(std::move(owned));
+    FinishStep rest = [part, job, seconds = scanner.TimeSeconds(), exitCode, settings, &stop,
+                       lock] { return FinishRun(part, job, seconds, exitCode, settings, stop); };
+    if (finish == nullptr || !settings.verify)
+        return rest();
+    *finish = std::move(rest);
+    return {JobState::Converting, "", exitCode};
 }
 
 }  // namespace engine

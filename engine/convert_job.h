@@ -54,11 +54,19 @@ struct ConvertResult {
 CommandLine JobCommand(const Job& job, const std::string& folder, int profile,
                        const CustomSelection* custom = nullptr);
 
+// The end of a conversion whose tool ended well: its result read back, then published. It
+// holds the partial file's lock until it has run, and may run on another thread. Never
+// throws.
+using FinishStep = std::function<ConvertResult()>;
+
 // Converts `job.source` into `job.target`. Returns Stop as soon as `stop` is seen set (the
 // flag is left for the caller to clear). Fails, touching nothing, when another live run is
-// writing the same target, and fails when the source changed while it was converted. Never
-// throws.
+// writing the same target, and fails when the source changed while it was converted. With
+// `finish` given and the check on, a run that ended well returns Converting and leaves the
+// read-back and the publishing to `*finish`, which the caller runs once (while it converts
+// the next job, say). Never throws.
 ConvertResult ConvertJob(const Job& job, const ConvertSettings& settings,
-                         const std::atomic<bool>& stop, const ConvertCallbacks& callbacks);
+                         const std::atomic<bool>& stop, const ConvertCallbacks& callbacks,
+                         FinishStep* finish = nullptr);
 
 }  // namespace engine

@@ -42,7 +42,8 @@ void ApplyExistingTarget(const Job& row, const PlanOptions& options, PlanEntry& 
 }
 
 // On Windows, why the source or the target would name another file than it seems to (a
-// device, a stream, a name Windows cuts), or be too long for FFmpeg; "" elsewhere.
+// device, a stream, a name Windows cuts); "" elsewhere. Long paths are fine: the platform
+// functions and FFmpeg hand them to Windows in the form without a length limit.
 std::string WindowsNameProblem(const std::string& source, const std::string& target) {
     if (std::string problem = platform::path::WindowsProblem(source); !problem.empty())
         return "the source cannot be used: " + problem;

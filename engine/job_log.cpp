@@ -33,7 +33,7 @@ bool JobLog::Open() {
     opened_ = true;
     if (!platform::CreateFolderTree(folder_))
         return false;
-    file_ = std::fopen(JobLogPath(folder_, source_).c_str(), "wb");
+    file_ = platform::OpenFile(JobLogPath(folder_, source_), "wb");
     if (file_)
         Append("Vantrel: the encoder's output for " + source_ + "\n\n");
     return file_ != nullptr;
@@ -69,7 +69,8 @@ void PruneLogs(const std::string& folder, std::uintmax_t maxBytes) {
     std::vector<Log> logs;
     std::uintmax_t total = 0;
     std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    for (fs::directory_iterator it(fs::u8path(folder), error), end; !error && it != end;
+         it.increment(error)) {
         if (it->path().extension() != ".log" || !it->is_regular_file(error))
             continue;
         Log log{it->path(), it->last_write_time(error), it->file_size(error)};

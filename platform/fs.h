@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -125,6 +126,9 @@ FileStatus EnsurePrivateFolder(const std::string& path);
 // it is and reported. The folder is created when missing; when `path` is a symbolic link, the
 // file it points to is replaced and the link kept. On failure the old file is untouched.
 FileStatus ReplaceFileAtomically(const std::string& path, const std::string& content);
+
+// std::fopen for a UTF-8 path, whatever the system's own character set for file names is.
+std::FILE* OpenFile(const std::string& path, const char* mode);
 
 // The folder that holds the running program (no trailing separator).
 std::string ExecutableDir();

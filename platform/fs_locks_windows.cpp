@@ -75,25 +75,6 @@ HANDLE OpenExisting(const std::string& path, DWORD access) {
 
 }  // namespace
 
-FileLock::~FileLock() {
-    Release();
-}
-
-FileLock::FileLock(FileLock&& other) noexcept
-    : handle_(other.handle_), removeOnRelease_(std::move(other.removeOnRelease_)) {
-    other.handle_ = kNone;
-}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = other.handle_;
-        removeOnRelease_ = std::move(other.removeOnRelease_);
-        other.handle_ = kNone;
-    }
-    return *this;
-}
-
 void FileLock::Release() {
     if (handle_ != kNone) {
         if (!removeOnRelease_.empty())

@@ -184,25 +184,6 @@ std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t 
     return content;
 }
 
-FileLock::~FileLock() {
-    Release();
-}
-
-FileLock::FileLock(FileLock&& other) noexcept
-    : handle_(other.handle_), removeOnRelease_(std::move(other.removeOnRelease_)) {
-    other.handle_ = kNone;
-}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = other.handle_;
-        removeOnRelease_ = std::move(other.removeOnRelease_);
-        other.handle_ = kNone;
-    }
-    return *this;
-}
-
 void FileLock::Release() {
     if (handle_ != kNone) {
         if (!removeOnRelease_.empty())
@@ -515,6 +496,10 @@ FileStatus ReplaceFileAtomically(const std::string& requested, const std::string
         ::close(dirfd);
     }
     return {};
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
 }
 
 std::string ExecutableDir() {

@@ -55,7 +55,21 @@ bool Busy(DWORD error) {
            error == ERROR_ACCESS_DENIED;
 }
 
-// MoveFileExW, tried again for a while when another program holds one of the files.
+// True when another program has `path` open without letting others remove or rename it.
+bool HeldOpen(const std::wstring& path) {
+    HANDLE file = ::CreateFileW(path.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(file);
+        return false;
+    }
+    return ::GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+// MoveFileExW, tried again for a while when another program holds one of the files. Windows
+// refuses to replace a file that is held open with "access denied", as it refuses a file this
+// user may not change: a failure is reported as a sharing violation when one of the files is
+// held open at the end.
 bool Move(const std::string& from, const std::string& to, DWORD flags) {
     const std::wstring source = WidePath(from);
     const std::wstring target = WidePath(to);
@@ -64,8 +78,12 @@ bool Move(const std::string& from, const std::string& to, DWORD flags) {
         if (::MoveFileExW(source.c_str(), target.c_str(), flags | MOVEFILE_WRITE_THROUGH))
             return true;
         const DWORD error = ::GetLastError();
-        if (!Busy(error) || std::chrono::steady_clock::now() >= giveUp)
+        if (!Busy(error) || std::chrono::steady_clock::now() >= giveUp) {
+            const bool held =
+                error == ERROR_ACCESS_DENIED && (HeldOpen(target) || HeldOpen(source));
+            ::SetLastError(held ? ERROR_SHARING_VIOLATION : error);
             return false;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         ::SetLastError(error);
     }
@@ -258,6 +276,10 @@ FileStatus ReplaceFileAtomically(const std::string& path, const std::string& con
         return why;
     }
     return {};
+}
+
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+    return ::_wfopen(WidePath(path).c_str(), WideFromUtf8(mode).c_str());
 }
 
 std::string ExecutableDir() {

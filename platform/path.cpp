@@ -104,18 +104,6 @@ std::string NameProblem(std::string_view name) {
     return {};
 }
 
-// The length of UTF-8 `text` in UTF-16 units, which is how Windows counts a path.
-std::size_t Utf16Length(std::string_view text) {
-    std::size_t units = 0;
-    for (unsigned char c : text) {
-        if ((c & 0xC0) != 0x80)
-            ++units;  // the first byte of a character
-        if (c >= 0xF0)
-            ++units;  // beyond the first plane: a surrogate pair
-    }
-    return units;
-}
-
 }  // namespace
 
 std::size_t RootLength(std::string_view path, Style style) {
@@ -169,9 +157,6 @@ std::string WindowsProblem(std::string_view path, Style style) {
         return {};
     if (StartsWithPrefix(path, "\\\\.\\"))
         return "\"" + std::string(path) + "\" is a device path, not a file";
-    if (const std::size_t length = Utf16Length(path); length >= kWindowsMaxPath)
-        return "the path is " + std::to_string(length) + " characters long; Windows " +
-               "programs take at most " + std::to_string(kWindowsMaxPath - 1);
     std::size_t from = RootLength(path, style);
     // The verbatim prefix hands names over as they are, so they are checked all the same.
     while (from < path.size()) {
@@ -185,6 +170,18 @@ std::string WindowsProblem(std::string_view path, Style style) {
         from = end;
     }
     return {};
+}
+
+std::string VerbatimForm(std::string_view path) {
+    if (StartsWithPrefix(path, "\\\\?\\") || StartsWithPrefix(path, "\\\\.\\") ||
+        !IsAbsolute(path, Style::Windows))
+        return std::string(path);
+    std::string verbatim(path);
+    // The system takes the rest of a verbatim path as it stands: '/' would be part of a name.
+    std::replace(verbatim.begin(), verbatim.end(), '/', '\\');
+    if (IsSeparator(path[0], Style::Windows))  // "\\server\share\x"
+        return "\\\\?\\UNC\\" + verbatim.substr(2);
+    return "\\\\?\\" + verbatim;
 }
 
 }  // namespace platform::path

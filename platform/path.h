@@ -55,10 +55,18 @@ std::string Stem(std::string_view path, Style style = kNative);
 // Why Windows would not let `path` name the file it seems to name, or "" when it would:
 // a device path ("\\.\"), a name it reserves for a device ("CON", "nul.avi", "COM1"), a name
 // ending in a dot or a space (which Windows drops, naming another file), a ':' after the
-// drive (an alternate data stream, "movie.avi:hidden"), a character no name may hold, or a
-// path longer than the classic limit of 260 characters that other programs still keep to.
+// drive (an alternate data stream, "movie.avi:hidden") or a character no name may hold. A path
+// longer than the classic limit of 260 characters is no problem: the Windows functions of
+// platform/ hand it to the system in the "\\?\" form that has no such limit.
 // Always "" for the POSIX style.
 std::string WindowsProblem(std::string_view path, Style style = kNative);
+
+// An absolute Windows path in the verbatim form that the system's wide functions take at any
+// length: "C:\x" as "\\?\C:\x", "\\server\share\x" as "\\?\UNC\server\share\x", with '/' turned
+// into '\'. The system does not clean a verbatim path up, so `path` must already be whole (no
+// "." or ".." parts). A path already verbatim, a device path and a relative path are returned as
+// they are.
+std::string VerbatimForm(std::string_view path);
 
 // True for a name Windows keeps for a device in every folder ("CON", "nul.avi", "COM1").
 bool IsWindowsDeviceName(std::string_view name);

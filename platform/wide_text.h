@@ -11,9 +11,9 @@ namespace platform {
 std::wstring WideFromUtf8(std::string_view text);
 std::string Utf8FromWide(std::wstring_view text);
 
-// `path` for a wide file function: an absolute path of 260 characters or more gets the "\\?\"
-// prefix (after it is made whole, since the prefix turns off the system's own clean-up), so
-// that long paths work; any other path is only converted.
+// `path` for a wide file function: a long absolute path (248 characters or more, where
+// CreateDirectoryW's limit lies) is made whole and given in its verbatim form, "\\?\C:\..." or
+// "\\?\UNC\server\share\...", which has no length limit; any other path is only converted.
 std::wstring WidePath(std::string_view path);
 
 }  // namespace platform

@@ -26,10 +26,17 @@ std::string Utf8FromWide(std::wstring_view text) {
     return utf8;
 }
 
+namespace {
+
+// CreateDirectoryW takes 12 characters less than the classic limit without the prefix (room
+// for an 8.3 name inside the new folder).
+constexpr std::size_t kPlainPathMax = path::kWindowsMaxPath - 12;
+
+}  // namespace
+
 std::wstring WidePath(std::string_view path) {
     std::wstring wide = WideFromUtf8(path);
-    if (wide.size() < path::kWindowsMaxPath || !path::IsAbsolute(path) ||
-        wide.rfind(L"\\\\?\\", 0) == 0)
+    if (wide.size() < kPlainPathMax || !path::IsAbsolute(path) || path::VerbatimForm(path) == path)
         return wide;
     const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (size == 0)
@@ -39,10 +46,7 @@ std::wstring WidePath(std::string_view path) {
     if (length == 0 || length >= size)
         return wide;
     full.resize(length);
-    // "\\server\share\x" becomes "\\?\UNC\server\share\x".
-    if (full.rfind(L"\\\\", 0) == 0)
-        return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
+    return WideFromUtf8(path::VerbatimForm(Utf8FromWide(full)));
 }
 
 }  // namespace platform

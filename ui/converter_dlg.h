@@ -247,6 +247,7 @@ private:
     std::vector<int> m_batchRows;  // the list row of each job of the batch
     std::chrono::steady_clock::time_point m_batchStart;
     int m_jobsStarted = 0;
+    int m_lastStarted = -1;  // the batch index of the job that started last
     int m_batchPercent = 0;
     bool m_quitting = false;  // the dialog is ending and waits for its threads
 

@@ -30,6 +30,7 @@
 #include "ui/dialog_events.h"
 #include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
+#include "ui/overwrite_questions.h"
 #include "ui/path_text.h"
 #include "ui/ui_services.h"
 
@@ -82,13 +83,14 @@ void CConverterDlg::ConvertRows(const std::vector<int>& only) {
     planOptions.existing = engine::ExistingTargets::Ask;
     planOptions.only = only;
     const engine::Plan plan = m_jobs.PlanAll(planOptions);
-    int questions = static_cast<int>(std::count_if(
-        plan.rows.begin(), plan.rows.end(),
-        [](const engine::PlanEntry& entry) { return entry.verdict == engine::Verdict::Ask; }));
+    ui::OverwriteQuestions questions(
+        services_, this,
+        static_cast<int>(std::count_if(
+            plan.rows.begin(), plan.rows.end(),
+            [](const engine::PlanEntry& entry) { return entry.verdict == engine::Verdict::Ask; })));
 
     std::vector<engine::Job> jobs;
     std::vector<int> rows;
-    std::optional<bool> toAll;  // the answer for every question left
     for (int row = 0; row < static_cast<int>(plan.rows.size()); ++row) {
         const engine::PlanEntry& entry = plan.rows[row];
         switch (entry.verdict) {
@@ -100,23 +102,7 @@ void CConverterDlg::ConvertRows(const std::vector<int>& only) {
                 ShowRow(row);
                 continue;
             case engine::Verdict::Ask: {
-                --questions;
-                bool yes = toAll.value_or(false);
-                if (!toAll) {
-                    const ui::OverwriteAnswer answer =
-                        services_.AskOverwrite(this,
-                                               QStringLiteral("Are you want to overtwrite  ") +
-                                                   ui::PathText(entry.target) + QStringLiteral("!"),
-                                               questions > 0);
-                    yes = answer == ui::OverwriteAnswer::Yes ||
-                          answer == ui::OverwriteAnswer::YesToAll;
-                    if (answer == ui::OverwriteAnswer::YesToAll)
-                        toAll = true;
-                    else if (answer == ui::OverwriteAnswer::NoToAll ||
-                             answer == ui::OverwriteAnswer::Cancel)
-                        toAll = false;
-                }
-                if (!yes)
+                if (!questions.MayReplace(entry.target))
                     continue;
                 m_jobs.SetReplaceStamp(row, engine::FileStamp(entry.target));
                 break;
@@ -174,6 +160,7 @@ void CConverterDlg::ConvertRows(const std::vector<int>& only) {
     m_batchRows = std::move(rows);
     m_batchStart = std::chrono::steady_clock::now();
     m_jobsStarted = 0;
+    m_lastStarted = -1;
     m_batchPercent = 0;
     ShowBatchCount();
     m_batch = std::make_unique<engine::Batch>(std::move(jobs), options, m_bStop);
@@ -209,6 +196,7 @@ void CConverterDlg::OnJobStarted(int index, const engine::Job& job) {
     if (item == nullptr)
         return;
     ++m_jobsStarted;
+    m_lastStarted = index;
     m_jobs.Apply(m_batchRows[index], job);
     ShowRow(m_batchRows[index]);
     AnnounceStatus(m_batchRows[index]);
@@ -244,7 +232,12 @@ void CConverterDlg::OnJobEnded(int index, const engine::Job& job, int batchPerce
         AnnounceStatus(m_batchRows[index]);
         item->setData(ui::kColumnStatus, CJobListCtrl::kProgressRole, QVariant());
     }
-    m_progress->setValue(OneAtATime() ? m_progress->minimum() : batchPercent);
+    // One at a time, a job's result may be read back while the next one converts: the bar
+    // is emptied only when no later job has started.
+    if (!OneAtATime())
+        m_progress->setValue(batchPercent);
+    else if (index == m_lastStarted)
+        m_progress->setValue(m_progress->minimum());
     ShowBatchCount();
 }
 
@@ -281,12 +274,10 @@ void CConverterDlg::ShowRunningTimes(int row) {
 
 // Screen readers hear of a row's new status as it happens.
 void CConverterDlg::AnnounceStatus(int row) {
-    if (!QAccessible::isActive())
-        return;
     const int header = m_listJobs->isHeaderHidden() ? 0 : 1;
     QAccessibleEvent event(m_listJobs, QAccessible::NameChanged);
     event.setChild((row + header) * m_listJobs->columnCount() + ui::kColumnStatus);
-    QAccessible::updateAccessibility(&event);
+    services_.Announce(event);
 }
 
 void CConverterDlg::OnEngineAlert(const std::string& text) {

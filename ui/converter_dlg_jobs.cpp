@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
-#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -24,15 +23,11 @@
 #include "ui/incoming_files.h"
 #include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
+#include "ui/overwrite_questions.h"
 #include "ui/path_text.h"
+#include "ui/picked_path.h"
 #include "ui/ui_services.h"
 #include "ui/video_file_types.h"
-
-namespace {
-
-const QString kOverwriteText = QStringLiteral("Are you want to overtwrite  ");
-
-}  // namespace
 
 void CConverterDlg::ShowRow(int row) {
     QTreeWidgetItem* item = m_listJobs->topLevelItem(row);
@@ -122,7 +117,7 @@ void CConverterDlg::OnAdd() {
     m_bStop = false;
     const QStringList picked = services_.PickFiles(this, ui::VideoFileTypes());
     std::vector<std::string> paths;
-    for (const QString& path : picked) paths.push_back(ui::PathBytes(path));
+    for (const QString& path : picked) paths.push_back(ui::PickedPathBytes(path));
     if (!paths.empty())
         AddFiles(paths, true);
 }
@@ -177,15 +172,15 @@ void CConverterDlg::AddFiles(const std::vector<std::string>& paths, bool fromPic
         candidates.push_back(std::move(job));
     }
     const engine::Plan plan = engine::PlanJobs(candidates, options);
-    const int questions = static_cast<int>(std::count_if(
-        plan.rows.begin() + static_cast<std::ptrdiff_t>(listed), plan.rows.end(),
-        [](const engine::PlanEntry& entry) { return entry.verdict == engine::Verdict::Ask; }));
+    ui::OverwriteQuestions questions(
+        services_, this,
+        static_cast<int>(std::count_if(
+            plan.rows.begin() + static_cast<std::ptrdiff_t>(listed), plan.rows.end(),
+            [](const engine::PlanEntry& entry) { return entry.verdict == engine::Verdict::Ask; })));
 
     m_adding = true;
     std::vector<engine::Job> added;
     int alreadyListed = 0;
-    int asked = 0;
-    std::optional<bool> toAll;  // the answer for every question left
     for (std::size_t i = listed; i < candidates.size(); ++i) {
         // The window is closing (the close box, a signal): no more questions.
         if (m_closeDeferred)
@@ -206,20 +201,7 @@ void CConverterDlg::AddFiles(const std::vector<std::string>& paths, bool fromPic
             continue;
         }
         if (entry.verdict == engine::Verdict::Ask) {
-            ++asked;
-            bool yes = toAll.value_or(false);
-            if (!toAll) {
-                const ui::OverwriteAnswer answer = services_.AskOverwrite(
-                    this, kOverwriteText + ui::PathText(entry.target) + QStringLiteral("!"),
-                    questions - asked > 0);
-                yes = answer == ui::OverwriteAnswer::Yes || answer == ui::OverwriteAnswer::YesToAll;
-                if (answer == ui::OverwriteAnswer::YesToAll)
-                    toAll = true;
-                else if (answer == ui::OverwriteAnswer::NoToAll ||
-                         answer == ui::OverwriteAnswer::Cancel)
-                    toAll = false;
-            }
-            if (!yes)
+            if (!questions.MayReplace(entry.target))
                 continue;
             job.replaceStamp = engine::FileStamp(entry.target);
         }

@@ -12,6 +12,7 @@
 
 #include "ui/file_filter.h"
 
+class QAccessibleEvent;
 class QDialog;
 class QWidget;
 
@@ -58,6 +59,9 @@ public:
     // that scrolls when it is long, so that the OK button stays on the screen.
     virtual void TellList(QWidget* owner, const QString& caption, const QString& text,
                           const QStringList& items, MessageIcon icon);
+
+    // Tells screen readers and other assistive tools of `event`, when one is listening.
+    virtual void Announce(QAccessibleEvent& event);
 
     // Where folders and web addresses are opened.
     virtual platform::Shell& Shell() = 0;

@@ -1,4 +1,5 @@
 // The default UiServices: Qt's file dialog and message boxes, the desktop shell.
+#include <QAccessible>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -121,6 +122,11 @@ void UiServices::TellList(QWidget* owner, const QString& caption, const QString&
     if (icon != MessageIcon::None)
         box.setWindowIcon(box.style()->standardIcon(QStyle::SP_MessageBoxWarning));
     RunModal(box);
+}
+
+void UiServices::Announce(QAccessibleEvent& event) {
+    if (QAccessible::isActive())
+        QAccessible::updateAccessibility(&event);
 }
 
 std::string UiServices::ToolFolder() {

@@ -44,8 +44,8 @@ TEST_F(CliTest, HelpAndVersionAnswerOnStandardOutput) {
     EXPECT_EQ(help.err, "");
     EXPECT_EQ(help.out.rfind("Usage: vantrel-cli ", 0), 0u) << help.out;
     // The options, and how a name with a control character is printed.
-    for (const char* text : {"--profile", "--out", "--overwrite", "--jobs", "-j,", "--dry-run",
-                             "--probe", " \\\\,", " \\n,", " \\t,", "\\xHH", ".part"})
+    for (const char* text : {"--profile", "--out", "--overwrite", "--no-verify", "--jobs", "-j,",
+                             "--dry-run", "--probe", " \\\\,", " \\n,", " \\t,", "\\xHH", ".part"})
         EXPECT_NE(help.out.find(text), std::string::npos) << text;
 
     const ChildResult version = Run({"--version"});
@@ -262,6 +262,42 @@ TEST_F(CliConvertTest, AnExistingTargetIsSkippedUnlessOverwriteIsGiven) {
     EXPECT_EQ(overwritten.exitCode, 0);
     EXPECT_EQ(overwritten.out, "Complete\t" + source + "\n");
     EXPECT_EQ(ProbeMedia(Out("clip.flv")).Video("codec_name"), "flv1");
+}
+
+// Whether each result is read back follows "Verify" in the settings file, as in the window;
+// --no-verify turns it off whatever the file says. FFmpeg is wrapped to count its runs.
+TEST_F(CliConvertTest, TheSettingsFileAndNoVerifyDecideWhetherTheResultIsReadBack) {
+    const std::string source = Clip("clip.avi");
+    const std::string calls = Path("calls.txt");
+    const std::string wrapper = Path("ffmpeg-wrapper");
+    WriteFile(wrapper, "#!/bin/sh\necho \"$*\" >>'" + calls + "'\nexec ffmpeg \"$@\"\n");
+    std::filesystem::permissions(wrapper, std::filesystem::perms::owner_all);
+    env_.Set("VANTREL_FFMPEG", wrapper);
+    const struct {
+        const char* settings;  // nullptr: no settings file
+        bool noVerify;
+        bool readBack;
+    } cases[] = {
+        {nullptr, false, true},
+        {"[Settings]\nVerify=1\n", false, true},
+        {"[Settings]\nVerify=0\n", false, false},
+        {"[Settings]\nVerify=1\n", true, false},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(SettingsFile());
+        if (c.settings)
+            WriteSettings(c.settings);
+        std::filesystem::remove(calls);
+        std::vector<std::string> args{"--overwrite", "--profile", "1", "--out", Out(), source};
+        if (c.noVerify)
+            args.insert(args.begin(), "--no-verify");
+        const ChildResult run = Run(args);
+        const std::string settings = c.settings ? c.settings : "none";
+        EXPECT_EQ(run.out, "Complete\t" + source + "\n") << settings << run.err;
+        const std::string ran = ReadFile(calls);
+        EXPECT_EQ(ran.find(" -f null -") != std::string::npos, c.readBack)
+            << settings << " --no-verify " << c.noVerify << ": " << ran;
+    }
 }
 
 TEST_F(CliConvertTest, ASecondSourceWithTheSameTargetIsSkippedNotWrittenOverTheFirst) {

@@ -1,5 +1,5 @@
 // A batch with the real FFmpeg: what each profile produces, a source FFmpeg
-// cannot read, and Stop in the middle of a real conversion.
+// cannot read, Stop in the middle of a real conversion, and reading results back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include "engine/batch.h"
 #include "engine/command_line.h"
 #include "engine/job.h"
+#include "engine/result_check.h"
 #include "real_encoder.h"
 
 using engine::JobState;
@@ -155,4 +156,41 @@ TEST_F(RealConversionTest, StopEndsTheRunningFfmpegDeletesItsPartAndKeepsTheEarl
     EXPECT_EQ(testing_support::ProcessesLeftAfter(folders.Out(), std::chrono::seconds(2)),
               std::vector<pid_t>{});
     EXPECT_TRUE(events.summary->wasStopped);
+}
+
+// The read-back with the real FFmpeg: a batch's results pass it, one read back while the next
+// converts; a result cut short, or one that is no FLV at all, does not.
+TEST_F(RealConversionTest, OnlyAWholeReadableResultPassesTheReadBack) {
+    ClipSpec fourSeconds;
+    fourSeconds.loops = 4;
+    engine::BatchOptions options = testing_support::FakeOptions(folders);
+    options.toolFolder = RealToolFolder();
+    options.profile = 1;
+    options.verify = true;
+    testing_support::RunBatch({Clip("a.avi", fourSeconds), Clip("b.avi", fourSeconds)}, options,
+                              events, stop);
+    ASSERT_EQ(events.State(0), JobState::Complete) << events.Reason(0);
+    ASSERT_EQ(events.State(1), JobState::Complete) << events.Reason(1);
+
+    const std::string whole = folders.Out("a.flv");
+    const std::string cut = folders.Out("cut.flv");
+    std::filesystem::copy_file(whole, cut);
+    std::filesystem::resize_file(cut, std::filesystem::file_size(whole) / 2);
+    const std::string noise = folders.Out("noise.flv");
+    testing_support::WriteFile(noise, std::string(8192, '\x5a'));
+    const struct {
+        std::string result;
+        const char* failure;
+    } cases[] = {
+        {whole, ""},
+        {cut, "the result stops at 00:00:0"},
+        {noise, "the result cannot be read: "},
+    };
+    for (const auto& c : cases) {
+        const engine::VerifyOutcome outcome =
+            engine::VerifyResult(c.result, 4.0, RealToolFolder(), stop, std::chrono::seconds(30));
+        EXPECT_FALSE(outcome.stopped);
+        EXPECT_EQ(outcome.failure.rfind(c.failure, 0), 0u) << c.result << ": " << outcome.failure;
+        EXPECT_EQ(outcome.failure.empty(), *c.failure == '\0') << outcome.failure;
+    }
 }

@@ -243,10 +243,9 @@ TEST_F(BatchTest, ATargetThatAnotherLiveRunWritesIsAnErrorAndNothingIsTouched) {
     EXPECT_FALSE(Exists(log));
 }
 
-// The partial name is short: a target name of the longest length still converts.
+// The partial name is short: a target name of the longest length still converts (on Windows,
+// in a path beyond the classic limit of 260 characters).
 TEST_F(BatchTest, ATargetNameOfTheGreatestLengthConverts) {
-    if (platform::path::kNative == platform::path::Style::Windows)
-        GTEST_SKIP() << "Windows refuses paths this long (NamesWindowsWouldMisreadAreRefusedThere)";
     const std::string title(251, 'n');
     Run({folders.Source(title + ".avi")});
     EXPECT_EQ(events.State(0), JobState::Complete) << events.Reason(0);
@@ -427,10 +426,9 @@ TEST_F(BatchTest, TheCustomProfileReadsTheSettingsFileOncePerBatch) {
 TEST_F(BatchTest, NamesWindowsWouldMisreadAreRefusedThere) {
     if (platform::path::kNative != platform::path::Style::Windows)
         GTEST_SKIP() << "ordinary names on this system";
-    const std::string tooLong(250, 'x');
     Run({folders.In("clip.avi:hidden"), folders.In("con.avi"), folders.In("clip.avi "),
-         "\\\\.\\COM1", folders.In(tooLong + ".avi")});
-    const char* words[] = {"data stream", "device", "dot or a space", "device path", "long"};
+         "\\\\.\\COM1"});
+    const char* words[] = {"data stream", "device", "dot or a space", "device path"};
     for (std::size_t i = 0; i < std::size(words); ++i) {
         EXPECT_EQ(events.State(i), JobState::Skipped) << i;
         EXPECT_NE(events.Reason(i).find(words[i]), std::string::npos) << events.Reason(i);

@@ -75,7 +75,9 @@ TEST_F(DurationProbeTest, GivesUpAtItsLimitOrOnStopEndsItsToolAndKeepsWhatItFoun
     const std::string pids = folders.Path("pids");
     const std::string script =
         "write-pid " + pids + "\neprint   Duration: 00:00:09.00, start: 0\\n\nhang\n";
-    options.limit = std::chrono::milliseconds(500);
+    // Long enough for a tool to start and print on a loaded machine (under Wine that takes
+    // over a second), short enough that the test does not wait long for the hang.
+    options.limit = std::chrono::milliseconds(3000);
     const engine::ProbeResult late = Probe(folders.Source("slow.avi", script));
     EXPECT_TRUE(late.overran);
     EXPECT_EQ(late.length, "00:00:09.0");

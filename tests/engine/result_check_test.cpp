@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "batch_recorder.h"
 
@@ -63,6 +65,36 @@ TEST(VerifyBatchTest, OnlyAResultReadBackWholeBecomesTheTarget) {
         EXPECT_EQ(std::filesystem::exists(folders.Out("a.flv")), c.state == JobState::Complete);
         EXPECT_FALSE(std::filesystem::exists(engine::PartPathOf(folders.Out("a.flv"))));
     }
+}
+
+// One at a time, a result is read back while the next job converts; the jobs still end in the
+// order they started, each as its own check says, and no partial file stays behind.
+TEST(VerifyBatchTest, AResultIsReadBackWhileTheNextJobConverts) {
+    EngineFolders folders;
+    engine::BatchOptions options = FakeOptions(folders);
+    options.verify = true;
+    const char* readBacks[] = {"sleep 400\ndefault\n", "exit 1\n", ""};
+    std::vector<std::string> sources;
+    for (const std::string name : {"a", "b", "c"}) {
+        sources.push_back(folders.Source(name + ".avi"));
+        const char* script = readBacks[sources.size() - 1];
+        if (*script)
+            WriteFile(engine::PartPathOf(folders.Out(name + ".flv")) + ".fake", script);
+    }
+    RecordingEvents events;
+    std::vector<int> endOrder;
+    events.onEnded = [&](int job) { endOrder.push_back(job); };
+    std::atomic<bool> stop{false};
+    RunBatch(sources, options, events, stop);
+
+    EXPECT_EQ(events.mostRunning, 2);  // b had started before a's check ended
+    EXPECT_EQ(endOrder, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(events.State(0), JobState::Complete) << events.Reason(0);
+    EXPECT_EQ(events.State(1), JobState::Error);
+    EXPECT_EQ(events.State(2), JobState::Complete) << events.Reason(2);
+    EXPECT_FALSE(events.overlapped);
+    for (const char* name : {"a.flv", "b.flv", "c.flv"})
+        EXPECT_FALSE(std::filesystem::exists(engine::PartPathOf(folders.Out(name)))) << name;
 }
 
 }  // namespace

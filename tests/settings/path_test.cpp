@@ -110,8 +110,9 @@ TEST(Path, TellsWhatWindowsWouldNotTakeAsAFileName) {
         {"C:\\v\\a\tb.avi", "character"},
         {"\\\\.\\PhysicalDrive0", "device path"},
         {"//./COM1", "device path"},
-        {"C:\\" + longName + "\\clip.avi", "characters long"},
-        {"C:\\" + std::string(200, 'x') + "\\" + std::string(40, 'y') + ".avi", ""},
+        {"C:\\" + longName + "\\" + longName + "\\clip.avi", ""},
+        {"\\\\server\\share\\" + longName + "\\" + longName + ".avi", ""},
+        {"C:\\" + longName + "\\con.avi", "device"},
     };
     for (const auto& c : cases) {
         const std::string problem = platform::path::WindowsProblem(c.path, W);
@@ -121,10 +122,32 @@ TEST(Path, TellsWhatWindowsWouldNotTakeAsAFileName) {
             EXPECT_NE(problem.find(c.problem), std::string::npos) << c.path << ": " << problem;
         EXPECT_EQ(platform::path::WindowsProblem(c.path, P), "") << c.path;
     }
-    // Windows counts UTF-16 units: 129 two-byte characters are 258 bytes but 129 units.
-    std::string accented;
-    for (int i = 0; i < 129; ++i) accented += "\xc3\xa9";
-    EXPECT_EQ(platform::path::WindowsProblem("C:\\" + accented + ".avi", W), "");
+}
+
+// The form in which a long path reaches Windows' wide functions, drives and shares alike.
+TEST(Path, GivesLongPathsTheirVerbatimForm) {
+    const struct {
+        const char* path;
+        const char* verbatim;
+    } cases[] = {
+        {"C:\\v\\clip.avi", "\\\\?\\C:\\v\\clip.avi"},
+        {"C:/v/clip.avi", "\\\\?\\C:\\v\\clip.avi"},
+        {"\\\\server\\share\\v\\clip.avi", "\\\\?\\UNC\\server\\share\\v\\clip.avi"},
+        {"//server/share/clip.avi", "\\\\?\\UNC\\server\\share\\clip.avi"},
+        {"\\\\?\\C:\\v\\clip.avi", "\\\\?\\C:\\v\\clip.avi"},
+        {"\\\\?\\UNC\\server\\share\\clip.avi", "\\\\?\\UNC\\server\\share\\clip.avi"},
+        {"\\\\.\\COM1", "\\\\.\\COM1"},
+        {"clip.avi", "clip.avi"},
+        {"C:clip.avi", "C:clip.avi"},
+        {"\\v\\clip.avi", "\\v\\clip.avi"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(platform::path::VerbatimForm(c.path), c.verbatim) << c.path;
+        // Still the same file to the path unit: root, folder and name keep their meaning.
+        const std::string verbatim = platform::path::VerbatimForm(c.path);
+        EXPECT_EQ(platform::path::FileName(verbatim, W), platform::path::FileName(c.path, W));
+        EXPECT_EQ(platform::path::IsAbsolute(verbatim, W), platform::path::IsAbsolute(c.path, W));
+    }
 }
 
 }  // namespace

@@ -10,10 +10,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "batch_folders.h"
 #include "controls/icon_button.h"
@@ -109,8 +112,10 @@ TEST_F(ConverterDlgBatchTest, BatchConvertsEveryRowTopToBottom) {
 
     QTest::mouseClick(dlg_->m_btnConvert, Qt::LeftButton);
     EXPECT_EQ(EnabledStates(*dlg_), states::kConverting);
-    ASSERT_TRUE(WaitUntil([&] { return Status(1) == "Converting"; }));
-    EXPECT_EQ(Statuses(), (QStringList{"Complete", "Converting", "Ready"}));
+    // The first result is read back while the second job converts.
+    ASSERT_TRUE(WaitUntil([&] {
+        return Statuses() == QStringList{"Complete", "Converting", "Ready"};
+    })) << Statuses().join(' ').toStdString();
     EXPECT_EQ(EnabledStates(*dlg_), states::kConverting);
     EXPECT_EQ(dlg_->m_progress->minimum(), 1);
     EXPECT_EQ(dlg_->m_progress->maximum(), 100);
@@ -133,6 +138,34 @@ TEST_F(ConverterDlgBatchTest, BatchConvertsEveryRowTopToBottom) {
     EXPECT_TRUE(failures.contains(QString::fromStdString(folders_.In("third.avi"))));
     EXPECT_TRUE(failures.contains(QStringLiteral("status 1")));
     EXPECT_FALSE(dlg_->m_bStop);
+}
+
+// Without a mouse: a running row's Status cell tells how long it has run and has left, in its
+// tooltip and accessible text, and a screen reader hears of each new status of a row.
+TEST_F(ConverterDlgBatchTest, ARunningRowTellsItsTimesAndScreenReadersHearEachNewStatus) {
+    AddSources({{"a.avi", ""}, {"b.avi", "banner\nprogress 3\nsleep 600\nexit 0\n"}});
+    dlg_->OnConvert();
+    QTreeWidgetItem* running = dlg_->m_listJobs->topLevelItem(1);
+    ASSERT_TRUE(WaitUntil([&] { return !running->toolTip(ui::kColumnStatus).isEmpty(); }));
+    const QString times = running->toolTip(ui::kColumnStatus);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Converting, [0-9]+ %, [0-9]+:[0-9]{2} elapsed, "
+                                                  "[0-9]+:[0-9]{2} left$"))
+                    .match(times)
+                    .hasMatch())
+        << times.toStdString();
+    EXPECT_EQ(running->data(ui::kColumnStatus, Qt::AccessibleDescriptionRole).toString(), times);
+    ASSERT_TRUE(WaitForBatchEnd());
+
+    // Converting and Complete for each row, as the cell's child index (the header is row 0);
+    // the first result may be read back while the second row converts.
+    const int columns = dlg_->m_listJobs->columnCount();
+    const int header = dlg_->m_listJobs->isHeaderHidden() ? 0 : 1;
+    std::vector<std::pair<QObject*, int>> expected;
+    for (int row : {0, 0, 1, 1})
+        expected.emplace_back(dlg_->m_listJobs, (row + header) * columns + ui::kColumnStatus);
+    std::vector<std::pair<QObject*, int>> announced = services_.announced;
+    std::sort(announced.begin(), announced.end());
+    EXPECT_EQ(announced, expected);
 }
 
 TEST_F(ConverterDlgBatchTest, BarMovesWithTheOutputAndStaysFullPastTheSourceSize) {

@@ -10,6 +10,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QEvent>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -18,6 +19,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "batch_folders.h"
@@ -450,6 +452,34 @@ TEST_F(ConverterDlgJobsTest, DroppedFilesAndFoldersAreAddedAsAddDoes) {
     EXPECT_EQ(services_.told[0].items, QStringList{missing});
     EXPECT_TRUE(services_.told[1].text.startsWith(QStringLiteral("1 file was already")));
     EXPECT_EQ(EnabledStates(*dlg_), states::kListed);
+}
+
+// A name that is not valid UTF-8 reaches the engine as the file's own bytes, whether it was
+// picked in Add's dialog (which hands back Qt's lossy decoding of it) or found in a dropped
+// folder; two names that Qt shows alike leave the picked one as it is.
+TEST_F(ConverterDlgJobsTest, ANameThatIsNotUtf8IsAddedByItsOwnBytes) {
+    const std::string odd = folders_.Source("odd\xff\xfe.avi");
+    const std::string folder = folders_.In("drop");
+    const std::string dropped = folders_.Source("drop/in\xe9.avi");
+    const std::string twin1 = folders_.Source("alike/a\xff.avi");
+    const std::string twin2 = folders_.Source("alike/a\xfe.avi");
+    const auto lossy = [](const std::string& bytes) {
+        return QFile::decodeName(QByteArray::fromStdString(bytes));
+    };
+    const struct {
+        std::function<void()> add;
+        std::string source;
+    } cases[] = {
+        {[&] { Add({lossy(odd)}); }, odd},
+        {[&] { dlg_->OpenFiles({QString::fromStdString(folder)}); }, dropped},
+        {[&] { Add({lossy(twin1)}); }, lossy(twin1).toStdString()},
+    };
+    for (const auto& c : cases) {
+        dlg_->OnClear();
+        c.add();
+        ASSERT_TRUE(WaitUntil([&] { return dlg_->Jobs().Count() == 1; })) << c.source;
+        EXPECT_EQ(dlg_->Jobs().Row(0).source, c.source);
+    }
 }
 
 // 2,000 missing names: the message gives their count and lists them in a list that scrolls,

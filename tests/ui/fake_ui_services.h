@@ -2,6 +2,7 @@
 // of blocking, questions get a preset answer, messages and opened targets are recorded.
 #pragma once
 
+#include <QAccessibleEvent>
 #include <QDialog>
 #include <functional>
 #include <optional>
@@ -88,6 +89,11 @@ public:
         return AskYesNo(owner, QStringLiteral("Warning"), text, ui::MessageIcon::Exclamation)
                    ? ui::OverwriteAnswer::Yes
                    : ui::OverwriteAnswer::No;
+    }
+    // (object, child) of every event told to assistive tools.
+    std::vector<std::pair<QObject*, int>> announced;
+    void Announce(QAccessibleEvent& event) override {
+        announced.emplace_back(event.object(), event.child());
     }
     platform::Shell& Shell() override { return shell; }
     std::vector<std::pair<QString, QString>> notified;  // (summary, body) of every notification

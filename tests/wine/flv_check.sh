@@ -4,11 +4,13 @@
 # length.
 #   tests/wine/flv_check.sh ffmpeg BIN_DIR   bin/ffmpeg/ffmpeg.exe with profile 3's options
 #   tests/wine/flv_check.sh cli BIN_DIR      bin/vantrel-cli.exe --profile 3 (through the adapter)
+#   tests/wine/flv_check.sh cli-long BIN_DIR the same in a folder whose path is longer than the
+#                                            260 characters of Windows' classic limit
 # Run by ctest inside tests/wine/run.sh, which sets up the Wine prefix and server.
 set -euo pipefail
 
-mode=${1:?usage: flv_check.sh ffmpeg|cli BIN_DIR}
-bin=${2:?usage: flv_check.sh ffmpeg|cli BIN_DIR}
+mode=${1:?usage: flv_check.sh ffmpeg|cli|cli-long BIN_DIR}
+bin=${2:?usage: flv_check.sh ffmpeg|cli|cli-long BIN_DIR}
 
 fail() {
     echo "flv_check: $*" >&2
@@ -17,8 +19,17 @@ fail() {
 # Wine shows the Unix root as drive Z:.
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-wine-check.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+top=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-wine-check.XXXXXX")
+trap 'rm -rf "$top"' EXIT
+work=$top
+if [ "$mode" = cli-long ]; then
+    for folder in "long folder $(printf 'a%.0s' {1..90})" "$(printf 'b%.0s' {1..100})" \
+        "$(printf 'c%.0s' {1..80})"; do
+        work+=/$folder
+    done
+    mkdir -p "$work"
+    [ ${#work} -gt 260 ] || fail "the folder is only ${#work} characters long"
+fi
 clip="$work/clip ä.avi"
 ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=640x480:rate=25 \
     -f lavfi -i sine=frequency=440:sample_rate=44100 -t 3 \
@@ -33,7 +44,7 @@ case $mode in
             -vcodec flv -b:v 256k -s 320x240 -r 20 -acodec libmp3lame -ac 2 -ar 22050 -b:a 96k \
             -f flv "$(windows_path "$flv")" </dev/null || status=$?
         ;;
-    cli)
+    cli | cli-long)
         wine "$bin/vantrel-cli.exe" --profile 3 \
             --out "$(windows_path "$work/out")" "$(windows_path "$clip")" </dev/null || status=$?
         [ ! -e "$flv.part" ] || fail "the .part file was left behind"

@@ -42,7 +42,8 @@ std::string UsageText() {
            LastProfile() + "; default: the profile last chosen in Vantrel\n" + ProfileList() +
            "  --out DIR     output folder; default: Vantrel's output folder\n"
            "  --overwrite   convert even when the target file exists\n"
-           "  --no-verify   do not read each result back before it counts as complete\n"
+           "  --no-verify   do not read each result back before it counts as complete;\n"
+           "                default: Verify in vantrel.ini, which is on unless it is 0\n"
            "  -j, --jobs N  convert or probe up to N files at once; default: the number of\n"
            "                processors online, at most the number of files\n"
            "  --dry-run     print each encoder command line; run nothing, write nothing\n"

@@ -15,7 +15,7 @@ struct Options {
     std::optional<std::string> out;  // --out DIR
     std::optional<int> jobs;         // --jobs N: conversions or probes at once, 1 or more
     bool overwrite = false;
-    bool verify = true;  // off with --no-verify
+    bool verify = true;  // off with --no-verify, else as "Verify" in the settings file says
     std::vector<std::string> files;
 };
 

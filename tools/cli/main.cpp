@@ -181,7 +181,8 @@ int main(int argc, char** argv) {
         options.profile ? *options.profile : settings::ReadInt(settings::kFormat, 0);
     batchOptions.parallel = ParallelJobs(options);
     batchOptions.overwrite = options.overwrite;
-    batchOptions.verify = options.verify;
+    // --no-verify turns the check off; without it the window's choice holds here too.
+    batchOptions.verify = options.verify && settings::ReadInt(settings::kVerify, 1) != 0;
     batchOptions.toolFolder = engine::FindToolFolder();
     // Planning looks at each source and target once: no job runs yet.
     engine::Batch batch(AbsolutePaths(options.files), batchOptions, g_stop);

@@ -2,7 +2,8 @@
 
 namespace cli {
 
-std::string Printable(std::string_view text) {
+std::string Printable(std::string_view text, platform::path::Style style) {
+    const bool keepBackslash = style == platform::path::Style::Windows;
     static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(text.size());
@@ -10,7 +11,7 @@ std::string Printable(std::string_view text) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
             case '\\':
-                out += "\\\\";
+                out += keepBackslash ? "\\" : "\\\\";
                 break;
             case '\n':
                 out += "\\n";

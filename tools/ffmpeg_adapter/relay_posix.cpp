@@ -12,32 +12,18 @@
 #include <sys/prctl.h>
 #endif
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 
 #include "platform/process.h"
-#include "tools/ffmpeg_adapter/kib_rewriter.h"
 #include "tools/ffmpeg_adapter/missing_encoder.h"
+#include "tools/ffmpeg_adapter/relay_loop.h"
 
 namespace ffmpeg_adapter {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-
-// How long a possible "KiB" may wait for its last letters before it is sent as it is.
-constexpr milliseconds kHold{50};
-// How long FFmpeg may take to end once it has been asked to stop, before it is killed: time to
-// close its output file, not to finish the job.
-constexpr milliseconds kGrace = std::chrono::seconds(3);
-// How long a killed FFmpeg may take to be gone before we leave without it.
-constexpr milliseconds kReap = std::chrono::seconds(1);
 
 constexpr int kStopSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
@@ -109,93 +95,55 @@ bool HasExited(pid_t child) {
            info.si_pid == child;
 }
 
-int MillisecondsUntil(Clock::time_point when) {
-    const auto left = std::chrono::duration_cast<milliseconds>(when - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 60000));
-}
+// FFmpeg behind a pipe for its output. A stop signal reaches it from our handler at once; its
+// exit and the signals wake the poll through the wake pipe.
+class PosixChild : public RelayedChild {
+public:
+    // `lifeline` (or -1) is a pipe our parent holds: its end means the parent is gone, which
+    // counts as SIGTERM.
+    PosixChild(pid_t child, int from, int wake, int lifeline)
+        : child_(child), from_(from), wake_(wake), lifeline_(lifeline) {}
 
-// What became of FFmpeg.
-struct Ending {
-    bool exited = false;  // it exited and is still to be reaped
-    bool killed = false;  // it did not stop within the grace period and was sent SIGKILL
-};
+    bool Exited() override { return HasExited(child_); }
+    bool StopRequested() override { return g_stopSignal.load() != 0; }
+    void PassStopOn() override {}  // OnStopSignal passed the signal on already
+    void Kill() override { ::kill(child_, SIGKILL); }
+    bool Forward(const std::string& bytes) override { return WriteAll(STDOUT_FILENO, bytes); }
 
-// Passes FFmpeg's output on until FFmpeg has closed it and exited. When our reader has gone,
-// the output is still drained so that FFmpeg is never blocked on a full pipe. Once a stop
-// signal has come, FFmpeg has kGrace to end before it is killed.
-// `lifeline` (or -1) is a pipe our parent holds: its end means the parent is gone, which
-// counts as SIGTERM.
-Ending Relay(pid_t child, int from, int wake, int lifeline, MissingEncoderWatch& watch) {
-    KibRewriter rewriter;
-    bool readerThere = true;
-    auto forward = [&](const std::string& bytes) {
-        if (readerThere && !bytes.empty())
-            readerThere = WriteAll(STDOUT_FILENO, bytes);
-    };
-    bool outputOpen = true;
-    std::optional<Clock::time_point> flushAt;  // when held bytes go out as they are
-    std::optional<Clock::time_point> giveUpAt;
-    Ending ending;
-    char buffer[4096];
-    for (;;) {
-        if (!outputOpen && HasExited(child)) {
-            ending.exited = true;
-            return ending;
-        }
-        if (!giveUpAt && g_stopSignal.load() != 0)
-            giveUpAt = Clock::now() + kGrace;
-        if (giveUpAt && Clock::now() >= *giveUpAt) {
-            if (ending.killed)
-                return ending;  // not gone even so: leave without it
-            ::kill(child, SIGKILL);
-            ending.killed = true;
-            giveUpAt = Clock::now() + kReap;
-        }
-        if (flushAt && Clock::now() >= *flushAt) {
-            forward(rewriter.Flush());
-            flushAt.reset();
-        }
-
-        int timeout = -1;
-        for (const auto& when : {flushAt, giveUpAt})
-            if (when)
-                timeout = timeout < 0 ? MillisecondsUntil(*when)
-                                      : std::min(timeout, MillisecondsUntil(*when));
+    Event Wait(int limitMs, bool outputOpen, std::string_view* piece) override {
         pollfd ready[3] = {
-            {wake, POLLIN, 0}, {outputOpen ? from : -1, POLLIN, 0}, {lifeline, POLLIN, 0}};
-        if (::poll(ready, 3, timeout) <= 0)
-            continue;  // a timeout or a signal: looked at above
+            {wake_, POLLIN, 0}, {outputOpen ? from_ : -1, POLLIN, 0}, {lifeline_, POLLIN, 0}};
+        if (::poll(ready, 3, limitMs) <= 0)
+            return Event::Nothing;  // a timeout or a signal
         if (ready[0].revents != 0) {
-            while (::read(wake, buffer, sizeof buffer) > 0) {
+            while (::read(wake_, buffer_, sizeof buffer_) > 0) {
             }
         }
         if (ready[2].revents != 0) {
-            const ssize_t got = ::read(lifeline, buffer, sizeof buffer);
+            const ssize_t got = ::read(lifeline_, buffer_, sizeof buffer_);
             if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN)) {
-                lifeline = -1;
+                lifeline_ = -1;
                 OnStopSignal(SIGTERM);
             }
         }
         if (ready[1].revents == 0)
-            continue;
-        const ssize_t n = ::read(from, buffer, sizeof buffer);
+            return Event::Nothing;
+        const ssize_t n = ::read(from_, buffer_, sizeof buffer_);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        if (n <= 0) {
-            outputOpen = false;
-            forward(rewriter.Flush());
-            flushAt.reset();
-            continue;
-        }
-        const std::string_view piece(buffer, static_cast<std::size_t>(n));
-        watch.Feed(piece);
-        forward(rewriter.Feed(piece));
-        if (!rewriter.Holding())
-            flushAt.reset();
-        else if (!flushAt)
-            flushAt = Clock::now() + kHold;
+            return Event::Nothing;
+        if (n <= 0)
+            return Event::OutputClosed;
+        *piece = std::string_view(buffer_, static_cast<std::size_t>(n));
+        return Event::Output;
     }
-}
+
+private:
+    pid_t child_;
+    int from_;
+    int wake_;
+    int lifeline_;
+    char buffer_[4096];
+};
 
 }  // namespace
 
@@ -297,8 +245,8 @@ int RunAndRelay(const std::string& program, const std::vector<std::string>& args
     ::sigprocmask(SIG_SETMASK, &previous, nullptr);
 
     MissingEncoderWatch watch;
-    const Ending ending =
-        Relay(child, pipeFds[0], wakeFds[0], parentPipe ? STDIN_FILENO : -1, watch);
+    PosixChild relayed(child, pipeFds[0], wakeFds[0], parentPipe ? STDIN_FILENO : -1);
+    const Ending ending = Relay(relayed, watch);
     ::close(pipeFds[0]);
     g_child.store(0);  // from here on the handlers leave FFmpeg alone
     int code = 128 + g_stopSignal.load();

@@ -8,26 +8,18 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <optional>
 #include <thread>
 
 #include "platform/wide_text.h"
 #include "platform/windows_command_line.h"
-#include "tools/ffmpeg_adapter/kib_rewriter.h"
 #include "tools/ffmpeg_adapter/locate.h"
 #include "tools/ffmpeg_adapter/missing_encoder.h"
+#include "tools/ffmpeg_adapter/relay_loop.h"
 #include "tools/ffmpeg_adapter/relay_windows.h"
 
 namespace ffmpeg_adapter {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-
-constexpr milliseconds kHold{50};
-constexpr milliseconds kGrace = std::chrono::seconds(3);
-constexpr milliseconds kReap = std::chrono::seconds(1);
 // What a stopped run returns, as a run ended by SIGTERM does on POSIX: FFmpeg itself answers
 // "q" with 0, which must not read as a finished conversion.
 constexpr int kStoppedExitCode = 128 + 15;
@@ -96,11 +88,6 @@ HANDLE MakeJob() {
     return job;
 }
 
-int MillisecondsUntil(Clock::time_point when) {
-    const auto left = std::chrono::duration_cast<milliseconds>(when - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 60000));
-}
-
 struct Child {
     HANDLE process = nullptr;
     HANDLE job = nullptr;
@@ -166,82 +153,52 @@ bool Start(const std::string& program, const std::vector<std::string>& args, Chi
     return true;
 }
 
-struct Ending {
-    bool exited = false;
-    bool killed = false;
-};
+// FFmpeg behind an anonymous pipe, which has no wait with a time-out: its output is looked at
+// with PeekNamedPipe, napping up to 10 ms while there is none.
+class WindowsChild : public RelayedChild {
+public:
+    explicit WindowsChild(const Child& child) : child_(child) {}
 
-// Passes FFmpeg's output on until FFmpeg has closed it and exited; once a stop is requested,
-// FFmpeg gets "q" and kGrace to end before it is killed.
-Ending Relay(const Child& child, MissingEncoderWatch& watch) {
-    HANDLE ours = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    KibRewriter rewriter;
-    bool readerThere = true;
-    auto forward = [&](const std::string& bytes) {
-        if (readerThere && !bytes.empty())
-            readerThere = WriteAll(ours, bytes);
-    };
-    bool outputOpen = true;
-    std::optional<Clock::time_point> flushAt;
-    std::optional<Clock::time_point> giveUpAt;
-    Ending ending;
-    char buffer[4096];
-    DWORD nap = 1;
-    for (;;) {
-        if (!outputOpen && ::WaitForSingleObject(child.process, 0) == WAIT_OBJECT_0) {
-            ending.exited = true;
-            return ending;
-        }
-        if (!giveUpAt && g_stopRequested.load()) {
-            DWORD written = 0;
-            ::WriteFile(child.input, "q", 1, &written, nullptr);
-            giveUpAt = Clock::now() + kGrace;
-        }
-        if (giveUpAt && Clock::now() >= *giveUpAt) {
-            if (ending.killed)
-                return ending;  // not gone even so: leave without it
-            if (child.job == nullptr || !::TerminateJobObject(child.job, kKilledExitCode))
-                ::TerminateProcess(child.process, kKilledExitCode);
-            ending.killed = true;
-            giveUpAt = Clock::now() + kReap;
-        }
-        if (flushAt && Clock::now() >= *flushAt) {
-            forward(rewriter.Flush());
-            flushAt.reset();
-        }
-        DWORD available = 0;
-        if (outputOpen &&
-            !::PeekNamedPipe(child.output, nullptr, 0, nullptr, &available, nullptr)) {
-            outputOpen = false;
-            forward(rewriter.Flush());
-            flushAt.reset();
-            continue;
-        }
-        if (available == 0) {
-            int wait = static_cast<int>(nap);
-            for (const auto& when : {flushAt, giveUpAt})
-                if (when)
-                    wait = std::min(wait, MillisecondsUntil(*when));
-            if (!outputOpen)
-                ::WaitForSingleObject(child.process, static_cast<DWORD>(wait));
-            else
-                ::Sleep(static_cast<DWORD>(wait));
-            nap = std::min<DWORD>(nap * 2, 10);
-            continue;
-        }
-        nap = 1;
-        DWORD read = 0;
-        if (!::ReadFile(child.output, buffer, sizeof buffer, &read, nullptr) || read == 0)
-            continue;  // looked at again by PeekNamedPipe
-        const std::string_view piece(buffer, read);
-        watch.Feed(piece);
-        forward(rewriter.Feed(piece));
-        if (!rewriter.Holding())
-            flushAt.reset();
-        else if (!flushAt)
-            flushAt = Clock::now() + kHold;
+    bool Exited() override { return ::WaitForSingleObject(child_.process, 0) == WAIT_OBJECT_0; }
+    bool StopRequested() override { return g_stopRequested.load(); }
+    void PassStopOn() override {
+        DWORD written = 0;
+        ::WriteFile(child_.input, "q", 1, &written, nullptr);
     }
-}
+    void Kill() override {
+        if (child_.job == nullptr || !::TerminateJobObject(child_.job, kKilledExitCode))
+            ::TerminateProcess(child_.process, kKilledExitCode);
+    }
+    bool Forward(const std::string& bytes) override {
+        return WriteAll(::GetStdHandle(STD_OUTPUT_HANDLE), bytes);
+    }
+
+    Event Wait(int limitMs, bool outputOpen, std::string_view* piece) override {
+        DWORD available = 0;
+        if (outputOpen && !::PeekNamedPipe(child_.output, nullptr, 0, nullptr, &available, nullptr))
+            return Event::OutputClosed;
+        if (available == 0) {
+            const DWORD wait = limitMs < 0 ? nap_ : std::min(nap_, static_cast<DWORD>(limitMs));
+            if (!outputOpen)
+                ::WaitForSingleObject(child_.process, wait);
+            else
+                ::Sleep(wait);
+            nap_ = std::min<DWORD>(nap_ * 2, 10);
+            return Event::Nothing;
+        }
+        nap_ = 1;
+        DWORD read = 0;
+        if (!::ReadFile(child_.output, buffer_, sizeof buffer_, &read, nullptr) || read == 0)
+            return Event::Nothing;  // looked at again by PeekNamedPipe
+        *piece = std::string_view(buffer_, read);
+        return Event::Output;
+    }
+
+private:
+    const Child& child_;
+    DWORD nap_ = 1;
+    char buffer_[4096];
+};
 
 }  // namespace
 
@@ -257,7 +214,8 @@ int RunAndRelay(const std::string& program, std::vector<std::string> args) {
     std::thread(WatchInput).detach();
 
     MissingEncoderWatch watch;
-    const Ending ending = Relay(child, watch);
+    WindowsChild relayed(child);
+    const Ending ending = Relay(relayed, watch);
     int code = kStoppedExitCode;
     DWORD status = 0;
     if (ending.exited && !ending.killed && ::GetExitCodeProcess(child.process, &status))
