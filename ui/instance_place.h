@@ -17,8 +17,8 @@ struct InstancePlace {
 // Two folders give two different places.
 InstancePlace InstancePlaceIn(const QString& folder);
 
-// The place for this user's session: on Linux a folder of its own in $XDG_RUNTIME_DIR, else a
-// private folder in the state folder; on Windows the lock in %LOCALAPPDATA%\Vantrel and a pipe
+// The place for this user's session: on Linux a folder of its own in the user's runtime folder
+// (platform::UserRuntimeFolder); on Windows the lock in %LOCALAPPDATA%\Vantrel and a pipe
 // named after that folder (pipe names are seen by every user of the machine).
 InstancePlace DefaultInstancePlace();
 

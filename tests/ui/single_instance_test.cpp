@@ -97,16 +97,15 @@ TEST(SingleInstanceTest, ALaterVantrelHandsItsFilesToTheRunningWindowEvenAfterAC
     EXPECT_TRUE(received[1].isEmpty());
 }
 
-// Without a session runtime folder, the "session" folder of the state folder is used only when
-// it is this user's own, not a link, and closed to others (else another user could listen
-// there); otherwise there is no one-window service, and the reason is given.
+// Without a session runtime folder, the folder in the temporary folder is used only when it is
+// this user's own, not a link, and closed to others (else another user could listen there);
+// otherwise there is no one-window service, and the reason is given.
 TEST(SingleInstanceTest, AFallBackFolderThatIsNotPrivatelyOursIsNeverUsed) {
     testing_support::TempFolder temp;
-    testing_support::ScopedEnv state("XDG_STATE_HOME", temp.Path());
+    testing_support::ScopedEnv tmp("TMPDIR", temp.Path());
     testing_support::ScopedEnv runtime("XDG_RUNTIME_DIR", "");
-    const std::string folder = temp / "vantrel/session";
+    const std::string folder = temp / ("vantrel-" + std::to_string(::getuid()));
     namespace fs = std::filesystem;
-    fs::create_directory(temp / "vantrel");
     const std::function<bool()> strangers[] = {
         [&] { return ::mkdir(folder.c_str(), 0700) == 0 && ::chmod(folder.c_str(), 0755) == 0; },
         [&] {
@@ -127,18 +126,17 @@ TEST(SingleInstanceTest, AFallBackFolderThatIsNotPrivatelyOursIsNeverUsed) {
         ui::SingleInstance instance;
         EXPECT_FALSE(instance.Problem().isEmpty());
         EXPECT_EQ(instance.Claim({}), ui::SingleInstance::Role::Primary);
-        EXPECT_FALSE(fs::exists(folder + "/instance")) << instance.Problem().toStdString();
-        EXPECT_FALSE(fs::exists(temp / "elsewhere/instance"));
+        EXPECT_FALSE(fs::exists(folder + "/vantrel")) << instance.Problem().toStdString();
+        EXPECT_FALSE(fs::exists(temp / "elsewhere/vantrel"));
         fs::remove(folder);
         fs::remove_all(folder);
     }
-    // Nothing there, not even the state folder: it is made this user's own, and used.
-    fs::remove_all(temp / "vantrel");
+    // Nothing there: it is made this user's own, and used.
     ui::SingleInstance instance;
     EXPECT_TRUE(instance.Problem().isEmpty()) << instance.Problem().toStdString();
     EXPECT_EQ(instance.Claim({}), ui::SingleInstance::Role::Primary);
     EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
-    EXPECT_TRUE(fs::exists(folder + "/instance"));
+    EXPECT_TRUE(fs::exists(folder + "/vantrel/instance"));
 }
 
 TEST(SingleInstanceTest, ABatchThatEndsBehindTheUsersBackSaysSoInANotification) {
