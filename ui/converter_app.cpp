@@ -8,6 +8,7 @@
 #include "settings/settings_file.h"
 #include "ui/converter_dlg.h"
 #include "ui/product.h"
+#include "ui/session_end.h"
 #include "ui/single_instance.h"
 #include "ui/ui_services.h"
 
@@ -24,6 +25,7 @@ bool CConverterApp::InitInstance() {
     QApplication::setWindowIcon(res::Icon(128));
 
     CConverterDlg dlg(nullptr, services_);
+    ui::StopAtSessionEnd(dlg);
     if (instance_ != nullptr) {
         QObject::connect(instance_, &ui::SingleInstance::filesReceived, &dlg,
                          [&dlg](const QStringList& files) {

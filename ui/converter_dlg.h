@@ -8,11 +8,13 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/job_list.h"
+#include "platform/power.h"
 
 class CIconButton;
 class QCloseEvent;
@@ -240,6 +242,8 @@ private:
     std::unique_ptr<engine::Batch> m_batch;
     std::unique_ptr<ui::DialogBatchEvents> m_batchEvents;
     std::thread m_worker;
+    // Keeps the computer awake from the batch's start to its end.
+    std::optional<platform::KeepAwake> m_keepAwake;
     std::vector<int> m_batchRows;  // the list row of each job of the batch
     std::chrono::steady_clock::time_point m_batchStart;
     int m_jobsStarted = 0;

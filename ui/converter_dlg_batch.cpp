@@ -169,6 +169,7 @@ void CConverterDlg::ConvertRows(const std::vector<int>& only) {
         m_worker = std::thread([batch = m_batch.get(), events = m_batchEvents.get()] {
             engine::ConvertWorkerProc(*batch, *events);
         });
+        m_keepAwake.emplace();
     } catch (const std::system_error& e) {
         m_batch.reset();
         m_batchEvents.reset();
@@ -293,6 +294,7 @@ void CConverterDlg::OnBatchEnded(const engine::BatchSummary& summary) {
     const std::string folder = m_batch ? m_batch->Options().folder : std::string();
     const bool ran = m_batch != nullptr;
     m_batch.reset();
+    m_keepAwake.reset();
     if (ran) {
         RestoreAfterBatch();
         // Someone who turned to other work learns that the batch has ended.

@@ -1,17 +1,13 @@
 #include "ui/single_instance.h"
 
-#include <unistd.h>
-
 #include <QDataStream>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStandardPaths>
 #include <QThread>
 
-#include "platform/fs.h"
+#include "ui/instance_place.h"
 
 namespace ui {
 namespace {
@@ -20,23 +16,6 @@ constexpr int kTimeoutMs = 3000;
 constexpr int kBusyMs = 30000;
 // Sent back once the files are taken, so that the other vantrel exits only then.
 constexpr char kTaken = 'k';
-
-// The session's runtime folder, else a private folder of this user's in the temporary folder,
-// which anyone may have created first: used only when it is this user's, not a link, and
-// closed to others. "" and `problem` set when there is none.
-QString DefaultFolder(QString* problem) {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
-        return runtime + QStringLiteral("/vantrel");
-    const QString base =
-        QDir::tempPath() + QStringLiteral("/vantrel-") + QString::number(::getuid());
-    if (const platform::FileStatus own = platform::EnsurePrivateFolder(base.toStdString()); !own) {
-        *problem = QStringLiteral("Files given to vantrel later open another window: ") +
-                   QString::fromStdString(own.Message()) + QLatin1Char('.');
-        return QString();
-    }
-    return base + QStringLiteral("/vantrel");
-}
 
 bool HandOverOnce(const QString& socketPath, const QStringList& files) {
     QLocalSocket socket;
@@ -71,16 +50,11 @@ bool HandOver(const QString& socketPath, const QStringList& files) {
 
 }  // namespace
 
-SingleInstance::SingleInstance(QString folder, QObject* parent)
-    : QObject(parent), socketPath_(), lockPath_() {
-    if (folder.isEmpty())
-        folder = DefaultFolder(&problem_);
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    socketPath_ = folder + QStringLiteral("/instance");
-    lockPath_ = folder + QStringLiteral("/instance.lock");
+SingleInstance::SingleInstance(const QString& folder, QObject* parent) : QObject(parent) {
+    const InstancePlace place = folder.isEmpty() ? DefaultInstancePlace() : InstancePlaceIn(folder);
+    socketPath_ = place.server;
+    lockPath_ = place.lock;
+    problem_ = place.problem;
 }
 
 SingleInstance::~SingleInstance() = default;
@@ -106,6 +80,8 @@ SingleInstance::Role SingleInstance::Claim(const QStringList& files) {
         connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::Serve);
         lock_ = std::move(lock);
     } else {
+        problem_ = QStringLiteral("Files given to vantrel later open another window: ") +
+                   server_->errorString();
         server_.reset();
     }
     return Role::Primary;

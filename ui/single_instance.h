@@ -1,7 +1,7 @@
 // One window per user session. The first vantrel holds a lock file and listens on a local
-// socket in the session's runtime folder; a later one hands its files to it (or, without files,
-// asks it to come to the front) and exits. A lock and socket left behind by a window that
-// crashed are taken over.
+// socket (a named pipe on Windows) at the session's place (ui/instance_place.h); a later one
+// hands its files to it (or, without files, asks it to come to the front) and exits. A lock
+// and socket left behind by a window that crashed are taken over.
 #pragma once
 
 #include <QObject>
@@ -17,11 +17,9 @@ class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
-    // `folder`: where the socket lives; by default $XDG_RUNTIME_DIR, in a folder of its own.
-    // Without it, "vantrel-<user id>" in the temporary folder, used only when it is this user's
-    // own private folder (not a link, no access for others); otherwise there is no one-window
-    // service and Problem() says why.
-    explicit SingleInstance(QString folder = QString(), QObject* parent = nullptr);
+    // `folder`: where the lock (and on Linux the socket) lives; by default the session's own
+    // place. When that cannot be had there is no one-window service and Problem() says why.
+    explicit SingleInstance(const QString& folder = QString(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
     enum class Role {
@@ -36,7 +34,8 @@ public:
 
     QString SocketPath() const { return socketPath_; }
 
-    // Why there is no one-window service, or "".
+    // Why there is no one-window service (no place for it, or the server could not listen),
+    // or "".
     QString Problem() const { return problem_; }
 
 signals:

@@ -4,6 +4,7 @@
 
 #include <signal.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,7 @@
 #include "ui/job_columns.h"
 #include "ui/job_list_ctrl.h"
 #include "ui/path_text.h"
+#include "ui/session_end.h"
 #include "wait_until.h"
 #include "window_states.h"
 
@@ -418,6 +420,23 @@ TEST_F(ConverterDlgBatchTest, ATerminationSignalStopsTheBatchAndQuitsWithoutAQue
     EXPECT_FALSE(testing_support::IsAlive(pid));
     EXPECT_FALSE(std::filesystem::exists(engine::PartPathOf(folders_.Out("hang.flv"))));
     EXPECT_EQ(Status(0), QStringLiteral("Stop"));
+}
+
+// Windows ends the session with messages that Qt turns into aboutToQuit, and ends the process
+// as soon as that returns: by then the batch has stopped and the list is saved.
+TEST_F(ConverterDlgBatchTest, TheSessionsEndHasStoppedTheBatchAndSavedTheListWhenItReturns) {
+    ui::StopAtSessionEnd(*dlg_);
+    const pid_t pid = StartHangingBatch(folders_.Path("tool.pid"));
+    // As Qt's Windows platform emits it.
+    ASSERT_TRUE(QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection));
+    EXPECT_FALSE(dlg_->isVisible());
+    EXPECT_TRUE(services_.asked.empty());
+    EXPECT_FALSE(dlg_->IsConverting());
+    EXPECT_FALSE(testing_support::IsAlive(pid));
+    EXPECT_FALSE(std::filesystem::exists(engine::PartPathOf(folders_.Out("hang.flv"))));
+    const std::string saved = testing_support::ReadFile(settings::QueueFilePath());
+    EXPECT_NE(saved.find("Stop"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("Converting"), std::string::npos) << saved;
 }
 
 TEST_F(ConverterDlgBatchTest, SeveralAtOnceShowTheirOwnProgressAndTheBarShowsTheBatch) {

@@ -1,4 +1,5 @@
-// Desktop notifications through the freedesktop Notifications service on the session bus.
+// Desktop notifications through the freedesktop Notifications service on the session bus
+// (Linux and the other systems with D-Bus).
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
