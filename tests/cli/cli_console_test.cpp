@@ -163,6 +163,8 @@ TEST_F(CliConsoleTest, CtrlCStopsTheBatchAndLeavesNoPartialOutputBehind) {
     CliRun cli(Cli(), Arguments({done, stopped, next}), folders.Path("cli"));
     ASSERT_TRUE(cli.Started());
     WaitUntilWriting(cli, part, 5000);
+    // The first result is read back while the second job runs, and published after that.
+    WaitUntilWriting(cli, folders.Out("done.flv"), 1);
     const std::string result = ReadFile(folders.Out("done.flv"));
     EXPECT_EQ(PressCtrlC(cli), 130) << cli.Err();
     EXPECT_EQ(cli.Out(), "Complete\t" + done + "\nStop\t" + stopped + "\n");
