@@ -16,8 +16,10 @@
 #   batch -j2  vantrel-cli --jobs 2 / FFmpeg two at a time (xargs -P2)
 #   jobs gain  vantrel-cli --jobs 2 / FFmpeg one at a time: what two at once buy
 #   cpu        vantrel-cli's own CPU time (not its children's) / the batch's wall time
-#   verify P   vantrel-cli --jobs 1 --profile P on four 60-second clips (a batch of real
-#              videos is minutes long; $VANTREL_BENCH_VERIFY_SECONDS), each result read back
+#   verify P   vantrel-cli --jobs 1 --profile P on a batch of ten 60-second clips (real videos
+#              are minutes long; $VANTREL_BENCH_VERIFY_CLIPS and $VANTREL_BENCH_VERIFY_SECONDS
+#              change them; each check runs beside the next conversion, so the batch's size
+#              decides how much of the last, unhidden one shows), each result read back
 #              by FFmpeg before it counts as complete (the default) / the same with --no-verify,
 #              for the profiles 1 to 6 (the batch figures above use --no-verify); the two runs
 #              of a pair take turns going first
@@ -32,6 +34,7 @@ sections=("$@")
 cli=$bin/vantrel-cli
 reps=${VANTREL_BENCH_REPS:-5}
 verify_seconds=${VANTREL_BENCH_VERIFY_SECONDS:-60}
+verify_count=${VANTREL_BENCH_VERIFY_CLIPS:-10}
 
 fail() {
     echo "bench: $*" >&2
@@ -84,7 +87,7 @@ if wants batch; then
 fi
 verify_clips=()
 if wants verify; then
-    for i in 1 2 3 4; do
+    for i in $(seq 1 "$verify_count"); do
         make_clip "$work/verify/clip$i.avi" "$verify_seconds" $((500 + 40 * i))
         verify_clips+=("$work/verify/clip$i.avi")
     done
@@ -276,6 +279,6 @@ fi
 if wants verify; then
     for profile in 1 2 3 4 5 6; do
         figure "verify $profile" "$(ratio "${verify_on[$profile]}" "${verify_off[$profile]}")" 1.10 \
-            "vantrel-cli --profile $profile ${verify_on[$profile]} s / with --no-verify ${verify_off[$profile]} s, four $verify_seconds s clips"
+            "vantrel-cli --profile $profile ${verify_on[$profile]} s / with --no-verify ${verify_off[$profile]} s, $verify_count clips of $verify_seconds s"
     done
 fi
