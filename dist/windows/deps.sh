@@ -91,62 +91,16 @@ printf '%s\n' "$key_text" >"$prefix/key.txt"
 exec 9>"$prefix/lock"
 flock 9
 
-# stage NAME FUNCTION: runs FUNCTION once per cache folder, logging to logs/NAME.log.
-stage() {
-    local name=$1 fn=$2 start
-    if [ -f "$prefix/stamps/$name" ]; then
-        say "$name: cached"
-        return 0
-    fi
-    start=$(date +%s)
-    # In a subshell of its own, outside any condition, so that set -e holds inside it.
-    local status=0
-    set +e
-    (set -e; "$fn") >"$prefix/logs/$name.log" 2>&1
-    status=$?
-    set -e
-    if [ $status -ne 0 ]; then
-        say "$name: FAILED after $(($(date +%s) - start)) s; the end of $prefix/logs/$name.log:"
-        tail -n 25 "$prefix/logs/$name.log" >&2
-        exit 1
-    fi
-    touch "$prefix/stamps/$name"
-    say "$name: done in $(($(date +%s) - start)) s"
-}
-
-# The private apt set-up: deb-src lines for the machine's mirrors, lists and cache of our own.
-apt_dir=$cache/apt
-apt_opts=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=$apt_dir/sources.list.d"
-          -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
-          -o "APT::Sandbox::User=$(id -un)" -o Debug::NoLocking=1)
-fetch_sources() {
-    mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" \
-        "$cache/sources"
-    local keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-    cat >"$apt_dir/sources.list" <<LIST
-deb-src [signed-by=$keyring] http://deb.debian.org/debian bookworm main
-deb-src [signed-by=$keyring] http://deb.debian.org/debian bookworm-updates main
-deb-src [signed-by=$keyring] http://deb.debian.org/debian-security bookworm-security main
-LIST
-    local missing=() p v
-    for p in lame x264 ffmpeg; do
-        v=${p}_version
-        ls "$cache/sources/${p}_${!v#*:}".dsc >/dev/null 2>&1 || missing+=("$p=${!v}")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    apt-get "${apt_opts[@]}" update
-    (cd "$cache/sources" && apt-get "${apt_opts[@]}" source --download-only "${missing[@]}") || {
-        echo "deps: the mirrors do not have ${missing[*]}: when the machine's package lists are"
-        echo "deps: older than the mirrors', apt-get update brings them up to date"
-        return 1
-    }
+source "$here/stages.sh"
+fetch_deps_sources() {
+    fetch_sources "lame=$lame_version" "x264=$x264_version" "ffmpeg=$ffmpeg_version"
 }
 
 # unpack PACKAGE: a fresh tree of the Debian source, its patches applied, in build/PACKAGE.
 unpack() {
     local v=${1}_version
     rm -rf "$prefix/build/$1"
-    dpkg-source -x "$cache/sources/${1}_${!v#*:}.dsc" "$prefix/build/$1"
+    dpkg-source -x "$(dsc "$1" "${!v}")" "$prefix/build/$1"
     cd "$prefix/build/$1"
 }
 
@@ -217,7 +171,7 @@ place_ffmpeg() {
 }
 
 stage googletest build_googletest
-stage sources fetch_sources
+stage sources fetch_deps_sources
 stage lame build_lame
 stage x264 build_x264
 stage ffmpeg build_ffmpeg

@@ -54,54 +54,9 @@ printf '%s\n' "$key_text" >"$prefix/key.txt"
 exec 9>"$prefix/lock"
 flock 9
 
-stage() {
-    local name=$1 fn=$2 start status=0
-    if [ -f "$prefix/stamps/$name" ]; then
-        say "$name: cached"
-        return 0
-    fi
-    start=$(date +%s)
-    set +e
-    (set -e; "$fn") >"$prefix/logs/$name.log" 2>&1
-    status=$?
-    set -e
-    if [ $status -ne 0 ]; then
-        say "$name: FAILED after $(($(date +%s) - start)) s; the end of $prefix/logs/$name.log:"
-        tail -n 25 "$prefix/logs/$name.log" >&2
-        exit 1
-    fi
-    touch "$prefix/stamps/$name"
-    say "$name: done in $(($(date +%s) - start)) s"
-}
+source "$here/stages.sh"
+fetch_qt_sources() { fetch_sources "qt6-base=$qtbase_version"; }
 
-# The same private apt set-up as deps.sh: the machine's apt configuration is never changed.
-apt_dir=$cache/apt
-apt_opts=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=$apt_dir/sources.list.d"
-          -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
-          -o "APT::Sandbox::User=$(id -un)" -o Debug::NoLocking=1)
-dsc() { echo "$cache/sources/${1}_${2#*:}.dsc"; }
-fetch_sources() {
-    mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" \
-        "$cache/sources"
-    local keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-    cat >"$apt_dir/sources.list" <<LIST
-deb-src [signed-by=$keyring] http://deb.debian.org/debian bookworm main
-deb-src [signed-by=$keyring] http://deb.debian.org/debian bookworm-updates main
-deb-src [signed-by=$keyring] http://deb.debian.org/debian-security bookworm-security main
-LIST
-    local missing=()
-    [ -f "$(dsc qt6-base "$qtbase_version")" ] || missing+=("qt6-base=$qtbase_version")
-    [ ${#missing[@]} -eq 0 ] && return 0
-    apt-get "${apt_opts[@]}" update
-    # The mirrors now and then refuse a file for a moment: try again before giving up.
-    local try
-    for try in 1 2 3; do
-        (cd "$cache/sources" && apt-get "${apt_opts[@]}" source --download-only "${missing[@]}") && return 0
-        sleep 10
-    done
-    echo "qt: the mirrors do not have ${missing[*]}"
-    return 1
-}
 
 unpack() {
     rm -rf "$prefix/build/$1"
@@ -152,7 +107,7 @@ place_runtime() {
         "${qtbase_configure[*]}" >"$prefix/licenses/SOURCES.txt"
 }
 
-stage sources fetch_sources
+stage sources fetch_qt_sources
 stage qtbase build_qtbase
 stage runtime place_runtime
 rm -rf "$prefix/build"
