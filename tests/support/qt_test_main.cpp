@@ -1,5 +1,6 @@
-// main() of the widget tests: one QApplication on the offscreen platform (no window appears),
-// living on the stack so it is gone before the program's static objects.
+// main() of the widget and window tests: one QApplication on the offscreen platform (no window
+// appears, unless the caller chose another platform), living on the stack so it is gone before
+// the program's static objects.
 #include <gtest/gtest.h>
 
 #include <QApplication>
