@@ -1,10 +1,12 @@
 #include "ui/single_instance.h"
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QSysInfo>
 #include <QThread>
 
 #include "ui/instance_place.h"
@@ -67,6 +69,15 @@ SingleInstance::Role SingleInstance::Claim(const QStringList& files) {
     // recognised (its process is gone) and taken over.
     auto lock = std::make_unique<QLockFile>(lockPath_);
     lock->setStaleLockTime(0);
+    // A lock that names this very process on this machine is a crashed window's whose process
+    // number came round again (Wine hands out the same small numbers after each restart): the
+    // process check would take it for a live window, and every start would wait for it.
+    qint64 owner = 0;
+    QString host;
+    QString program;
+    if (lock->getLockInfo(&owner, &host, &program) && owner == QCoreApplication::applicationPid() &&
+        host == QSysInfo::machineHostName())
+        lock->removeStaleLockFile();
     if (!lock->tryLock(0)) {
         if (lock->error() == QLockFile::LockFailedError)
             return HandOver(socketPath_, files) ? Role::HandedOver : Role::Primary;

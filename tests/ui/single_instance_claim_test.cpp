@@ -3,7 +3,10 @@
 // another place is a window of its own.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QLocalSocket>
 #include <QStringList>
+#include <QSysInfo>
 #include <atomic>
 #include <thread>
 
@@ -41,6 +44,25 @@ TEST(SingleInstanceClaimTest, ASecondClaimHandsItsFilesToTheFirstAndAnotherPlace
     EXPECT_EQ(other.Claim({}), ui::SingleInstance::Role::Primary);
     EXPECT_TRUE(other.Problem().isEmpty()) << other.Problem().toStdString();
     EXPECT_NE(other.SocketPath(), first.SocketPath());
+}
+
+// A lock file left by a crashed window whose process number is now this process's own.
+TEST(SingleInstanceClaimTest, ALockNamingThisVeryProcessIsACrashedWindowsAndIsTakenOver) {
+    testing_support::TempFolder temp;
+    const QString folder = QString::fromStdString(temp / "one");
+    ui::SingleInstance window(folder);
+    ASSERT_TRUE(window.Problem().isEmpty());
+    testing_support::WriteFile(
+        temp / "one/instance.lock",
+        QStringLiteral("%1\n%2\n%3\n")
+            .arg(QCoreApplication::applicationPid())
+            .arg(QCoreApplication::applicationName(), QSysInfo::machineHostName())
+            .toStdString());
+    EXPECT_EQ(window.Claim({}), ui::SingleInstance::Role::Primary);
+    EXPECT_TRUE(window.Problem().isEmpty()) << window.Problem().toStdString();
+    QLocalSocket later;
+    later.connectToServer(window.SocketPath());
+    EXPECT_TRUE(later.waitForConnected(3000)) << "no window listens for later files";
 }
 
 }  // namespace
