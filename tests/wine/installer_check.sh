@@ -50,13 +50,17 @@ wait_uninstalled() {
     fail "the uninstaller left the Apps entry $key"
 }
 
-# The window on Qt's offscreen platform: still running after a while means Qt, its plugins
-# and the runtime were all found. Ended by its process id.
+# The window on the X server tests/wine/run.sh started: its title showing means Qt, its Windows
+# platform plugin and the runtime were all found beside the program. Ended by its process id.
 start_window() {
-    QT_QPA_PLATFORM=offscreen wine "$1" </dev/null >"$work/window.log" 2>&1 &
-    local window=$!
-    sleep 10
-    kill -0 "$window" 2>/dev/null || fail "$1 ended: $(cat "$work/window.log")"
+    wine "$1" </dev/null >"$work/window.log" 2>&1 &
+    local window=$! i
+    for ((i = 0; i < 120; i++)); do
+        xdotool search --onlyvisible --name '^Vantrel version ' >/dev/null 2>&1 && break
+        kill -0 "$window" 2>/dev/null || fail "$1 ended: $(cat "$work/window.log")"
+        sleep 0.5
+    done
+    ((i < 120)) || fail "$1 showed no window in 60 s: $(cat "$work/window.log")"
     kill "$window"
     wait "$window" 2>/dev/null || true
 }
@@ -68,7 +72,7 @@ start=$SECONDS
 
 export WINEPREFIX=$build/wine-installer
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-unset DISPLAY WAYLAND_DISPLAY WINEPATH
+unset WAYLAND_DISPLAY WINEPATH WINEQT_PLUGIN_PATH
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-installer.XXXXXX")
 passed=0
 # The prefix (about 700 MB) is kept only after a failure, to look into.

@@ -21,15 +21,27 @@ export WINEDEBUG=-all
 # Wine turns Unix arguments and file names into Windows' UTF-16 by the locale's character set:
 # UTF-8, as Vantrel's names are, whatever the caller's locale (under C, "ä" becomes two letters).
 export LC_ALL=C.UTF-8
-# No Mono or Gecko installer when the prefix is made, and no window at all.
+# No Mono or Gecko installer when the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+# A private X server for the run: a Qt program creates a (hidden) window even on the offscreen
+# platform, which Wine cannot do without a display, and the window test shows the real window
+# there. Nothing appears on the user's screen.
+unset WAYLAND_DISPLAY
+exec 3>"$build/wine-display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+exec 3>&-
+for _ in $(seq 100); do [ -s "$build/wine-display" ] && break; sleep 0.1; done
+[ -s "$build/wine-display" ] || { echo "wine: the X server (Xvfb) did not start" >&2; exit 1; }
+export DISPLAY=:$(cat "$build/wine-display")
 # Windows paths of the Unix folders the tests need: Wine shows / as drive Z:.
 bin="Z:${build//\//\\}\\bin"
 export WINEPATH="$bin\\ffmpeg;$bin"
-export QT_PLUGIN_PATH="$bin"
-# The window's tests draw on Qt's offscreen platform, as on Linux.
-export QT_QPA_PLATFORM=offscreen
+# Wine hides the Unix side's QT_* variables from Windows programs (they are meant for Linux's
+# Qt) and passes WINEQT_* on as QT_*: Qt's plugins for the test programs, which do not lie in
+# bin/ beside them, and the offscreen platform, on which the window's tests draw, as on Linux.
+export WINEQT_PLUGIN_PATH="$bin" WINEQT_QPA_PLATFORM=offscreen
 
 wineserver -k >/dev/null 2>&1 || true
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -42,7 +54,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine: made the prefix $WINEPREFIX in $(($(date +%s) - start)) s"
 fi
 wineserver -p </dev/null >/dev/null 2>&1
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true' EXIT
 # Wine's own background programs (services.exe, winedevice.exe, ...) start with the first
 # Windows program and live as long as the server: start them here, away from ctest's pipes.
 wineboot </dev/null >/dev/null 2>&1 || { echo "wine: cannot start Windows programs" >&2; exit 1; }
