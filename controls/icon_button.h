@@ -42,8 +42,8 @@ public:
     explicit CIconButton(QWidget* parent = nullptr);
     ~CIconButton() override;
 
-    // Icons are read from the resource ":/icons/<id>.svg", bitmaps from ":/bitmaps/<id>.svg"
-    // (rendered at their natural size; a .png of the same id also does). A normal id of 0 means
+    // Icons are read from the resource ":/icons/<id>.svg" or ".png", bitmaps from
+    // ":/bitmaps/<id>.svg" or ".png", at their natural size (an SVG needs Qt's SVG plugin). A normal id of 0 means
     // no normal image. Setting one kind of image drops the other kind. A null hover image means
     // no image at all; a null normal image means the hover image is shown in every state.
     // Bitmaps have their transparent colour made see-through once, here, not at each paint.

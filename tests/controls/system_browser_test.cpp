@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QStandardPaths>
 #include <filesystem>
 
 #include "controls/link_launch.h"
@@ -50,8 +51,16 @@ TEST_F(SystemBrowserFallbackTest, NoCommandWhenNothingIsSetUp) {
 }
 
 TEST_F(SystemBrowserFallbackTest, RunStartsProgramAndReportsSuccess) {
-    EXPECT_GT(fallback.Run({"/bin/true", "https://example.org"}), 32);
-    EXPECT_GT(fallback.Run({"true", "https://example.org"}), 32);  // found on PATH
+#ifdef _WIN32
+    const std::string program = "cmd.exe";
+#else
+    const std::string program = "true";
+#endif
+    const std::string path =
+        QStandardPaths::findExecutable(QString::fromStdString(program)).toStdString();
+    ASSERT_FALSE(path.empty());
+    EXPECT_GT(fallback.Run({path, "/c"}), 32);
+    EXPECT_GT(fallback.Run({program, "/c"}), 32);  // found on PATH
 }
 
 TEST_F(SystemBrowserFallbackTest, RunMapsStartFailuresToCodes) {

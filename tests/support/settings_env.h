@@ -11,7 +11,10 @@ namespace testing_support {
 
 class SettingsEnv {
 public:
-    SettingsEnv() { std::filesystem::create_directories(Home()); }
+    SettingsEnv() {
+        std::filesystem::create_directories(Home());
+        std::filesystem::create_directories(temp_ / "drive");
+    }
 
     std::string Home() const { return temp_ / "home"; }
     std::string ConfigHome() const { return temp_ / "config"; }
@@ -28,9 +31,10 @@ private:
     ScopedEnv home_{"HOME", temp_ / "home"};
     ScopedEnv config_{"XDG_CONFIG_HOME", temp_ / "config"};
     ScopedEnv state_{"XDG_STATE_HOME", temp_ / "state"};
-    // Where Windows programs find the same two folders.
+    // Where Windows programs find the same folders.
     ScopedEnv profile_{"USERPROFILE", temp_ / "home"};
     ScopedEnv appData_{"APPDATA", temp_ / "config"};
+    ScopedEnv localAppData_{"LOCALAPPDATA", temp_ / "state"};
     ScopedEnv systemDrive_{"SystemDrive", temp_ / "drive"};
 };
 

@@ -112,7 +112,9 @@ TEST_F(ConverterDlgTest, NoSettingsFileSelectsCustomSettingsAndWritesNothing) {
 
 TEST_F(ConverterDlgTest, NoSettingsFileShowsAndCreatesTheDefaultFolder) {
     const std::string expected = settings::DefaultOutPath();
-    ASSERT_EQ(expected.rfind(env_.Home(), 0), 0u) << "default folder must lie in the test home";
+    // In the test's home, or on its system drive on Windows.
+    ASSERT_EQ(expected.rfind(env_.Path(""), 0), 0u)
+        << "default folder must lie in the test's folder";
     EXPECT_EQ(Dlg().m_editOutPath->text().toStdString(), expected);
     EXPECT_TRUE(std::filesystem::is_directory(expected));
 }
