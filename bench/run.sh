@@ -16,10 +16,12 @@
 #   batch -j2  vantrel-cli --jobs 2 / FFmpeg two at a time (xargs -P2)
 #   jobs gain  vantrel-cli --jobs 2 / FFmpeg one at a time: what two at once buy
 #   cpu        vantrel-cli's own CPU time (not its children's) / the batch's wall time
-#   verify P   vantrel-cli --jobs 1 --profile P on a batch of ten 60-second clips (real videos
-#              are minutes long; $VANTREL_BENCH_VERIFY_CLIPS and $VANTREL_BENCH_VERIFY_SECONDS
-#              change them; each check runs beside the next conversion, so the batch's size
-#              decides how much of the last, unhidden one shows), each result read back
+#   verify P   vantrel-cli --jobs 1 --profile P on a batch of ten 60-second clips at 640x480
+#              (real videos are minutes long and larger than the results, which the check
+#              decodes; $VANTREL_BENCH_VERIFY_CLIPS, $VANTREL_BENCH_VERIFY_SECONDS and
+#              $VANTREL_BENCH_VERIFY_SIZE change them; each check runs beside the next
+#              conversion, so the batch's size decides how much of the last, unhidden one
+#              shows), each result read back
 #              by FFmpeg before it counts as complete (the default) / the same with --no-verify,
 #              for the profiles 1 to 6 (the batch figures above use --no-verify); the two runs
 #              of a pair take turns going first
@@ -35,6 +37,7 @@ cli=$bin/vantrel-cli
 reps=${VANTREL_BENCH_REPS:-5}
 verify_seconds=${VANTREL_BENCH_VERIFY_SECONDS:-60}
 verify_count=${VANTREL_BENCH_VERIFY_CLIPS:-10}
+verify_size=${VANTREL_BENCH_VERIFY_SIZE:-640x480}
 
 fail() {
     echo "bench: $*" >&2
@@ -62,9 +65,10 @@ export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 
 g++ -O2 -std=c++17 -o "$work/cpu_of" "$here/cpu_of.cpp"
 
-# make_clip PATH SECONDS FREQUENCY: testsrc at 320x240, 25 fps, and a tone, in MPEG-4/MP2 AVI.
+# make_clip PATH SECONDS FREQUENCY [SIZE]: testsrc at SIZE (320x240 unless given), 25 fps, and a
+# tone, in MPEG-4/MP2 AVI.
 make_clip() {
-    "$ffmpeg" -nostdin -v error -y -f lavfi -i testsrc=size=320x240:rate=25 \
+    "$ffmpeg" -nostdin -v error -y -f lavfi -i "testsrc=size=${4:-320x240}:rate=25" \
         -f lavfi -i "sine=frequency=$3:sample_rate=44100" -t "$2" \
         -c:v mpeg4 -q:v 5 -c:a mp2 "$1" || fail "FFmpeg could not make $1"
 }
@@ -88,7 +92,7 @@ fi
 verify_clips=()
 if wants verify; then
     for i in $(seq 1 "$verify_count"); do
-        make_clip "$work/verify/clip$i.avi" "$verify_seconds" $((500 + 40 * i))
+        make_clip "$work/verify/clip$i.avi" "$verify_seconds" $((500 + 40 * i)) "$verify_size"
         verify_clips+=("$work/verify/clip$i.avi")
     done
 fi
@@ -279,6 +283,6 @@ fi
 if wants verify; then
     for profile in 1 2 3 4 5 6; do
         figure "verify $profile" "$(ratio "${verify_on[$profile]}" "${verify_off[$profile]}")" 1.10 \
-            "vantrel-cli --profile $profile ${verify_on[$profile]} s / with --no-verify ${verify_off[$profile]} s, $verify_count clips of $verify_seconds s"
+            "vantrel-cli --profile $profile ${verify_on[$profile]} s / with --no-verify ${verify_off[$profile]} s, $verify_count clips of $verify_seconds s at $verify_size"
     done
 fi
