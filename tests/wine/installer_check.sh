@@ -72,7 +72,7 @@ start=$SECONDS
 
 export WINEPREFIX=$build/wine-installer
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-unset WAYLAND_DISPLAY WINEPATH WINEQT_PLUGIN_PATH
+unset WAYLAND_DISPLAY WINEPATH WINEQT_PLUGIN_PATH WINEQT_QPA_PLATFORM
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-installer.XXXXXX")
 passed=0
 # The prefix (about 700 MB) is kept only after a failure, to look into.
