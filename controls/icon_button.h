@@ -43,9 +43,10 @@ public:
     ~CIconButton() override;
 
     // Icons are read from the resource ":/icons/<id>.svg" or ".png", bitmaps from
-    // ":/bitmaps/<id>.svg" or ".png", at their natural size (an SVG needs Qt's SVG plugin). A normal id of 0 means
-    // no normal image. Setting one kind of image drops the other kind. A null hover image means
-    // no image at all; a null normal image means the hover image is shown in every state.
+    // ":/bitmaps/<id>.svg" or ".png", at their natural size (an SVG needs Qt's SVG plugin). A
+    // normal id of 0 means no normal image. Setting one kind of image drops the other kind. A
+    // null hover image means no image at all; a null normal image means the hover image is
+    // shown in every state.
     // Bitmaps have their transparent colour made see-through once, here, not at each paint.
     // (A pixmap's size can always be read, so ResultInvalidImage does not occur.)
     int LoadIcons(int hoverId, int hoverWidth, int hoverHeight, int normalId, int normalWidth,
