@@ -84,7 +84,10 @@ if [ -z "${DISPLAY:-}" ]; then
     wait_for 20 "the X server" test -s "$work/display"
     export DISPLAY=:$(cat "$work/display")
 fi
-unset WINEQT_QPA_PLATFORM WINEQT_PLUGIN_PATH
+unset WINEQT_PLUGIN_PATH
+# Qt's Windows platform, with FreeType drawing the letters: under Wine, Qt's GDI font engine
+# leaves the text of line edits (the output folder field) undrawn, which Windows itself does not.
+export WINEQT_QPA_PLATFORM=windows:fontengine=freetype
 
 wine "$program/vantrel.exe" "$(windows_path "$work/first.avi")" </dev/null >"$work/window.log" 2>&1 &
 window=$!
