@@ -127,6 +127,14 @@ void CConverterDlg::OnInitDialog() {
         headings << QString::fromLatin1(column.heading);
     }
     m_listJobs->setHeaderLabels(headings);
+    // Every column starts at its own width under every style: some styles' least width of a
+    // column (Windows' own, with its fonts) is wider than the number column.
+    int narrowest = m_listJobs->header()->minimumSectionSize();
+    for (const ui::JobColumnSpec& column : ui::kJobColumns) {
+        if (column.width > 0)
+            narrowest = std::min(narrowest, column.width);
+    }
+    m_listJobs->header()->setMinimumSectionSize(narrowest);
     for (int c = 0; c < static_cast<int>(ui::kJobColumns.size()); ++c) {
         m_listJobs->setColumnWidth(c, ui::kJobColumns[c].width);
         m_listJobs->headerItem()->setTextAlignment(c, Qt::AlignLeft | Qt::AlignVCenter);
