@@ -53,7 +53,8 @@ cleanup() {
 trap cleanup EXIT
 
 # --- 1. A portable copy -------------------------------------------------------------------------
-cp -al "$stage" "$work/Vantrel"
+# Linked rather than copied where the two folders share a file system: about 100 MB.
+cp -al "$stage" "$work/Vantrel" 2>/dev/null || cp -a "$stage" "$work/Vantrel"
 program=$work/Vantrel
 mkdir "$work/out"
 : >"$program/portable.ini"
