@@ -54,7 +54,7 @@ trap cleanup EXIT
 
 # --- 1. A portable copy -------------------------------------------------------------------------
 # Linked rather than copied where the two folders share a file system: about 100 MB.
-cp -al "$stage" "$work/Vantrel" 2>/dev/null || cp -a "$stage" "$work/Vantrel"
+cp -al "$stage" "$work/Vantrel" 2>/dev/null || { rm -rf "$work/Vantrel" && cp -a "$stage" "$work/Vantrel"; }
 program=$work/Vantrel
 mkdir "$work/out"
 : >"$program/portable.ini"
