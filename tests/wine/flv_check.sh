@@ -16,8 +16,7 @@ fail() {
     echo "flv_check: $*" >&2
     exit 1
 }
-# Wine shows the Unix root as drive Z:.
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+source "$(dirname "$0")/common.sh"
 
 top=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-wine-check.XXXXXX")
 trap 'rm -rf "$top"' EXIT
@@ -31,9 +30,7 @@ if [ "$mode" = cli-long ]; then
     [ ${#work} -gt 260 ] || fail "the folder is only ${#work} characters long"
 fi
 clip="$work/clip ä.avi"
-ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=640x480:rate=25 \
-    -f lavfi -i sine=frequency=440:sample_rate=44100 -t 3 \
-    -c:v mpeg4 -q:v 5 -c:a mp2 "$clip" || fail "Linux's FFmpeg could not make the clip"
+make_clip "$clip" ffmpeg || fail "Linux's FFmpeg could not make the clip"
 
 mkdir "$work/out"
 flv="$work/out/clip ä.flv"

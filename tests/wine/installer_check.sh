@@ -30,7 +30,7 @@ fail() {
     exit 1
 }
 step() { echo "installer_check: $* ($((SECONDS - start)) s)"; }
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+source "$(dirname "$0")/common.sh"
 # A key's values and subkeys as text, empty when the key is missing (reg then prints its
 # complaint on standard output).
 reg_query() {
@@ -56,7 +56,7 @@ start_window() {
     wine "$1" </dev/null >"$work/window.log" 2>&1 &
     local window=$! i
     for ((i = 0; i < 120; i++)); do
-        xdotool search --onlyvisible --name '^Vantrel version ' >/dev/null 2>&1 && break
+        vantrel_window >/dev/null && break
         kill -0 "$window" 2>/dev/null || fail "$1 ended: $(cat "$work/window.log")"
         sleep 0.5
     done
@@ -149,9 +149,7 @@ step "installed per user into $folder"
 
 # --- 2. The installed programs work ----------------------------------------------------------
 clip="$work/clip ä.avi"
-wine "$folder/ffmpeg/ffmpeg.exe" -nostdin -v error -y -f lavfi -i testsrc=size=640x480:rate=25 \
-    -f lavfi -i sine=frequency=440:sample_rate=44100 -t 3 -c:v mpeg4 -q:v 5 -c:a mp2 \
-    "$(windows_path "$clip")" </dev/null || true
+make_clip "$(windows_path "$clip")" wine "$folder/ffmpeg/ffmpeg.exe" || true
 [ -s "$clip" ] || fail "the installed ffmpeg.exe made no clip"
 mkdir "$work/out"
 wine "$folder/vantrel-cli.exe" --profile 3 --out "$(windows_path "$work/out")" \

@@ -24,7 +24,7 @@ fail() {
     exit 1
 }
 step() { echo "window_check: $* ($((SECONDS - start)) s)"; }
-windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+source "$(dirname "$0")/common.sh"
 # wait_for SECONDS WHAT COMMAND...: runs COMMAND every half second until it succeeds.
 wait_for() {
     local seconds=$1 what=$2 i
@@ -61,9 +61,7 @@ mkdir "$work/out"
 printf '[Settings]\r\nOut Path=%s\r\nFormat=3\r\n' "$(windows_path "$work/out")" \
     >"$program/vantrel.ini"
 for name in first second; do
-    ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=640x480:rate=25 \
-        -f lavfi -i sine=frequency=440:sample_rate=44100 -t 3 -c:v mpeg4 -q:v 5 -c:a mp2 \
-        "$work/$name.avi" || fail "Linux's FFmpeg could not make a clip"
+    make_clip "$work/$name.avi" ffmpeg || fail "Linux's FFmpeg could not make a clip"
 done
 
 # The desktop's "open" of the output folder at the end of the batch is recorded instead of
@@ -92,7 +90,7 @@ export WINEQT_QPA_PLATFORM=windows:fontengine=freetype
 
 wine "$program/vantrel.exe" "$(windows_path "$work/first.avi")" </dev/null >"$work/window.log" 2>&1 &
 window=$!
-find_window() { wid=$(xdotool search --onlyvisible --name '^Vantrel version ' 2>/dev/null | head -1); [ -n "$wid" ]; }
+find_window() { wid=$(vantrel_window); }
 wait_for 90 "the window to show its title" find_window
 title=$(xdotool getwindowname "$wid")
 step "the window is up: \"$title\""
