@@ -466,11 +466,10 @@ TEST_F(ConverterDlgJobsTest, DroppedFilesAndFoldersAreAddedAsAddDoes) {
     ASSERT_TRUE(testing_support::WaitUntil([&] { return Names().size() == 5; }))
         << Names().join(QLatin1Char('|')).toStdString();
 
-    const QString inFolder = QDir::toNativeSeparators(folder);
-    EXPECT_EQ(
-        Names(),
-        (QStringList{inFolder + QDir::separator() + "b.avi", inFolder + QDir::separator() + "c.vob",
-                     QDir::toNativeSeparators(folder + "/sub/a.MP4"), loose, listed}));
+    EXPECT_EQ(Names(),
+              (QStringList{QDir::toNativeSeparators(folder + "/b.avi"),
+                           QDir::toNativeSeparators(folder + "/c.vob"),
+                           QDir::toNativeSeparators(folder + "/sub/a.MP4"), loose, listed}));
     EXPECT_EQ(Column(ui::kColumnStatus),
               (QStringList{"Ready", "Ready", "Ready", "Ready", "Ready"}));
     ASSERT_EQ(services_.told.size(), 2u);
