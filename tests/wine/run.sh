@@ -58,6 +58,15 @@ trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb 2>/dev/null || true' EXI
 # Wine's own background programs (services.exe, winedevice.exe, ...) start with the first
 # Windows program and live as long as the server: start them here, away from ctest's pipes.
 wineboot </dev/null >/dev/null 2>&1 || { echo "wine: cannot start Windows programs" >&2; exit 1; }
+# Wine's desktop process is started by the first program that needs the desktop and ends soon
+# after the last one: started by a test, it would keep that test's output pipe open, and ctest
+# waits for the pipe. One program holds the desktop for the whole run, from here (see
+# desktop_keeper.cpp); its input is fd 4 and ends with this script.
+: >"$build/wine-desktop"
+exec 4> >(exec wine "$build/tests/wine/desktop_keeper.exe" >"$build/wine-desktop" 2>&1)
+for _ in $(seq 300); do grep -q ready "$build/wine-desktop" 2>/dev/null && break; sleep 0.1; done
+grep -q ready "$build/wine-desktop" ||
+    { echo "wine: the desktop did not start: $(cat "$build/wine-desktop")" >&2; exit 1; }
 
 # No test found means the cases could not be listed under Wine: that is a failure too.
-ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)" --timeout 600 "$@"
+ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)" --timeout 600 "$@" 4>&-
