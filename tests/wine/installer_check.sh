@@ -63,6 +63,11 @@ start_window() {
     ((i < 120)) || fail "$1 showed no window in 60 s: $(cat "$work/window.log")"
     kill "$window"
     wait "$window" 2>/dev/null || true
+    # The server can hold the ended program's files for a moment, and an uninstaller run then
+    # cannot delete them: a fresh server knows of no program at all.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    wineserver -p </dev/null >/dev/null 2>&1 || fail "cannot start a wineserver for $WINEPREFIX"
 }
 
 for file in "$installer" "$zip" "$types"; do
