@@ -9,7 +9,7 @@
 # 4. Alt+T (Convert) converts both; Linux's ffprobe reads the FLVs as flv1 and MP3 of the
 #    clips' length; the output folder is opened (through the desktop's "open", recorded here).
 #    Alt+Q (Quit) and Enter (Yes) then end the program.
-# Run by ctest inside tests/wine/run.sh, which sets up the Wine prefix and server.
+# Run by ctest inside tests/wine/run.sh, which sets up the Wine prefix, its server and the X server.
 set -euo pipefail
 
 build=$(cd "${1:?usage: window_check.sh BUILD_DIR}" && pwd)
@@ -37,17 +37,17 @@ wait_for() {
 }
 
 [ -f "$stage/vantrel.exe" ] || fail "no $stage/vantrel.exe: build the target windows_packages first"
-for tool in Xvfb xdotool import ffmpeg ffprobe; do
+# The X server of tests/wine/run.sh: Wine's server and desktop must know it from their start.
+[ -n "${DISPLAY:-}" ] || fail "no X server: run it through tests/wine/run.sh"
+for tool in xdotool import ffmpeg ffprobe; do
     command -v "$tool" >/dev/null || fail "$tool is missing (./run test installs it)"
 done
 start=$SECONDS
 work=$(mktemp -d "${TMPDIR:-/tmp}/vantrel-window.XXXXXX")
 window=
-server=
 cleanup() {
     [ -n "$window" ] && kill "$window" 2>/dev/null
     [ -n "${folder_class:-}" ] && wine reg delete "$folder_class" /f >/dev/null 2>&1
-    [ -n "$server" ] && kill "$server" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -74,15 +74,6 @@ wine reg add "$folder_class\shell\open\command" /ve /f \
     fail "cannot record the desktop's open in the prefix"
 
 # --- 2. The window, and a second start handing a file to it ------------------------------------
-# The X server tests/wine/run.sh started, else one of the test's own.
-if [ -z "${DISPLAY:-}" ]; then
-    exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    server=$!
-    exec 3>&-
-    wait_for 20 "the X server" test -s "$work/display"
-    export DISPLAY=:$(cat "$work/display")
-fi
 unset WINEQT_PLUGIN_PATH
 # Qt's Windows platform, with FreeType drawing the letters: under Wine, Qt's GDI font engine
 # leaves the text of line edits (the output folder field) undrawn, which Windows itself does not.
